@@ -1,0 +1,124 @@
+#include "platform/codepage.h"
+
+#include <unicode/ucnv.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace platform {
+namespace {
+
+struct ConverterCloser {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+// ICU converters keep state and are not shareable between threads: one per thread and code page.
+UConverter* converter_for(unsigned code_page) {
+  thread_local Converter gbk;
+  thread_local Converter utf8;
+  Converter* slot = nullptr;
+  const char* name = nullptr;
+  switch (code_page) {
+    case CP_ANSI:
+    case CP_GBK:
+      slot = &gbk;
+      name = "windows-936";
+      break;
+    case CP_UTF8:
+      slot = &utf8;
+      name = "UTF-8";
+      break;
+    default:
+      return nullptr;
+  }
+  if (!*slot) {
+    UErrorCode status = U_ZERO_ERROR;
+    slot->reset(ucnv_open(name, &status));
+    if (U_FAILURE(status)) {
+      slot->reset();
+      return nullptr;
+    }
+    status = U_ZERO_ERROR;
+    ucnv_setSubstChars(slot->get(), "?", 1, &status);
+    ucnv_setFallback(slot->get(), false);
+  }
+  ucnv_reset(slot->get());
+  return slot->get();
+}
+
+// Copies the converted units out under the calls' capacity rules.
+template <typename Unit>
+int deliver(const std::vector<Unit>& converted, Unit* output, int capacity) {
+  const int needed = static_cast<int>(converted.size());
+  if (capacity == 0) return needed;
+  if (output == nullptr || capacity < needed) return 0;
+  std::memcpy(output, converted.data(), converted.size() * sizeof(Unit));
+  return needed;
+}
+
+std::vector<char16_t> to_utf16(UConverter* converter, std::string_view source) {
+  std::vector<char16_t> out(source.size() * 2 + 2);
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t n = ucnv_toUChars(converter, out.data(), static_cast<int32_t>(out.size()),
+                                  source.data(), static_cast<int32_t>(source.size()), &status);
+  if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) return {};
+  out.resize(static_cast<size_t>(n));
+  return out;
+}
+
+std::vector<char> from_utf16(UConverter* converter, std::u16string_view source) {
+  std::vector<char> out(source.size() * 4 + 4);
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t n = ucnv_fromUChars(converter, out.data(), static_cast<int32_t>(out.size()),
+                                    source.data(), static_cast<int32_t>(source.size()), &status);
+  if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) return {};
+  out.resize(static_cast<size_t>(n));
+  return out;
+}
+
+}  // namespace
+
+int multi_byte_to_wide_char(unsigned code_page, const char* source, int source_length,
+                            char16_t* output, int capacity) {
+  UConverter* converter = converter_for(code_page);
+  if (converter == nullptr || source == nullptr || capacity < 0 || source_length < -1) return 0;
+  const bool with_terminator = source_length == -1;
+  const std::string_view text(source, with_terminator ? std::strlen(source)
+                                                      : static_cast<size_t>(source_length));
+  std::vector<char16_t> converted = to_utf16(converter, text);
+  if (with_terminator) converted.push_back(u'\0');
+  if (converted.empty()) return 0;
+  return deliver(converted, output, capacity);
+}
+
+int wide_char_to_multi_byte(unsigned code_page, const char16_t* source, int source_length,
+                            char* output, int capacity) {
+  UConverter* converter = converter_for(code_page);
+  if (converter == nullptr || source == nullptr || capacity < 0 || source_length < -1) return 0;
+  const bool with_terminator = source_length == -1;
+  const std::u16string_view text =
+      with_terminator ? std::u16string_view(source)
+                      : std::u16string_view(source, static_cast<size_t>(source_length));
+  std::vector<char> converted = from_utf16(converter, text);
+  if (with_terminator) converted.push_back('\0');
+  if (converted.empty()) return 0;
+  return deliver(converted, output, capacity);
+}
+
+std::u16string ansi_to_utf16(std::string_view ansi) {
+  UConverter* converter = converter_for(CP_ANSI);
+  if (converter == nullptr) return {};
+  const std::vector<char16_t> converted = to_utf16(converter, ansi);
+  return {converted.begin(), converted.end()};
+}
+
+std::string utf16_to_ansi(std::u16string_view wide) {
+  UConverter* converter = converter_for(CP_ANSI);
+  if (converter == nullptr) return {};
+  const std::vector<char> converted = from_utf16(converter, wide);
+  return {converted.begin(), converted.end()};
+}
+
+}  // namespace platform
