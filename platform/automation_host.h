@@ -52,29 +52,59 @@ struct Value {
   std::vector<std::uint8_t> bytes;
   std::vector<std::int32_t> int32s;
 
-  static Value make_missing() { return {.type = ValueType::missing}; }
-  static Value make_null() { return {.type = ValueType::null}; }
-  static Value make_bool(bool b) { return {.type = ValueType::boolean, .boolean = b}; }
-  static Value make_int(std::int32_t i) { return {.type = ValueType::int32, .int32 = i}; }
-  static Value make_real(double d) { return {.type = ValueType::real, .real = d}; }
+  static Value make_missing() { return of(ValueType::missing); }
+  static Value make_null() { return of(ValueType::null); }
+  static Value make_bool(bool b) {
+    Value v = of(ValueType::boolean);
+    v.boolean = b;
+    return v;
+  }
+  static Value make_int(std::int32_t i) {
+    Value v = of(ValueType::int32);
+    v.int32 = i;
+    return v;
+  }
+  static Value make_real(double d) {
+    Value v = of(ValueType::real);
+    v.real = d;
+    return v;
+  }
   static Value make_string(std::u16string s) {
-    return {.type = ValueType::string, .string = std::move(s)};
+    Value v = of(ValueType::string);
+    v.string = std::move(s);
+    return v;
   }
   static Value make_object(ObjectRef o) {
-    return {.type = ValueType::object, .object = std::move(o)};
+    Value v = of(ValueType::object);
+    v.object = std::move(o);
+    return v;
   }
   static Value make_bytes(std::vector<std::uint8_t> b) {
-    return {.type = ValueType::byte_array, .bytes = std::move(b)};
+    Value v = of(ValueType::byte_array);
+    v.bytes = std::move(b);
+    return v;
   }
   static Value make_int32s(std::vector<std::int32_t> i) {
-    return {.type = ValueType::int32_array, .int32s = std::move(i)};
+    Value v = of(ValueType::int32_array);
+    v.int32s = std::move(i);
+    return v;
+  }
+
+ private:
+  // Designated initialisers would leave the other members unnamed, which -Wextra flags.
+  static Value of(ValueType type) {
+    Value v;
+    v.type = type;
+    return v;
   }
 };
 
 // Converts a value as the platform's change-type call does: to string (numbers in their shortest
-// round-trip form, booleans "True"/"False"), to real (strings parsed as numbers), to boolean (any
-// non-zero number is true; "true"/"false" strings), to a byte array (only from arrays of bytes).
-// Empty converts to "", 0 and false. Returns nothing where the platform refuses the conversion.
+// round-trip form, booleans "True"/"False"), to real (strings parsed as numbers; true is -1), to
+// boolean (any non-zero number is true; "true"/"false" strings), to 32-bit integer (rounded half
+// to even, out of range refused), to an array (only from an array of that kind). Empty converts
+// to "", 0 and false; null, missing and objects convert only to themselves. Returns nothing where
+// the platform refuses the conversion.
 std::optional<Value> change_type(const Value& value, ValueType target);
 
 enum class InvokeKind { method, property_get, property_put, property_put_ref };
