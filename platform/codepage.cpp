@@ -1,6 +1,7 @@
 #include "platform/codepage.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 
 #include <cstring>
 #include <memory>
@@ -13,6 +14,18 @@ struct ConverterCloser {
   void operator()(UConverter* c) const { ucnv_close(c); }
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+// ICU's own substitution silently drops default-ignorable characters (soft hyphen, zero-width
+// space, ...) that the target cannot hold; the system calls put the default character in their
+// place like for any other character, so every unconvertible character or lone surrogate gets the
+// converter's substitute here: "?" for code page 936, U+FFFD's bytes for UTF-8.
+void substitute_every_character(const void*, UConverterFromUnicodeArgs* args, const UChar*,
+                                int32_t, UChar32, UConverterCallbackReason reason,
+                                UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR) return;  // reset, close, clone: nothing to write
+  *status = U_ZERO_ERROR;
+  ucnv_cbFromUWriteSub(args, 0, status);
+}
 
 // ICU converters keep state and are not shareable between threads: one per thread and code page.
 UConverter* converter_for(unsigned code_page) {
@@ -40,9 +53,18 @@ UConverter* converter_for(unsigned code_page) {
       slot->reset();
       return nullptr;
     }
-    status = U_ZERO_ERROR;
-    ucnv_setSubstChars(slot->get(), "?", 1, &status);
+    // Only the code page's own round-trip table is used from UTF-16: the system's best-fit
+    // look-alikes (U+00B2 as "2", U+00C0 as the code of "a" with a grave accent, ...) would pass
+    // text off as something it is not, so those characters become "?" like any other the code
+    // page cannot hold.
+    if (slot == &gbk) ucnv_setSubstChars(slot->get(), "?", 1, &status);
     ucnv_setFallback(slot->get(), false);
+    ucnv_setFromUCallBack(slot->get(), substitute_every_character, nullptr, nullptr, nullptr,
+                          &status);
+    if (U_FAILURE(status)) {
+      slot->reset();
+      return nullptr;
+    }
   }
   ucnv_reset(slot->get());
   return slot->get();

@@ -7,7 +7,12 @@
 // Both calls follow the system calls' contract: a source length of -1 reads up to and including
 // the terminating zero; a capacity of 0 asks only for the size the output needs; otherwise at most
 // `capacity` units are written and the result is the number written, or 0 when the output does
-// not fit. A character the target code page cannot hold becomes one "?".
+// not fit. Nothing is ever written beyond `capacity`.
+//
+// To code page 936, a character the code page cannot hold becomes one "?" (a surrogate pair and a
+// lone surrogate included); the system's best-fit look-alikes are not used. To UTF-8, a lone
+// surrogate becomes U+FFFD. From code page 936, a lead byte without a valid trail byte becomes
+// U+FFFD and the byte after it is read on its own; 0x80 is the euro sign and 0xFF is U+F8F5.
 //
 //   char16_t wide[8];
 //   int n = platform::multi_byte_to_wide_char(936, "ab", -1, wide, 8);  // 3: 'a' 'b' 0
