@@ -111,7 +111,9 @@ enum class InvokeKind { method, property_get, property_put, property_put_ref };
 
 // One entry of a component's member table. `invoke` receives the arguments in order, with left-out
 // optional ones as `ValueType::missing`; for a property write the new value comes last, after any
-// index arguments. It returns false when the call raises an error inside the object.
+// index arguments. Late-bound callers pass at least `parameter_count` values (they fill left-out
+// optional parameters with missing ones and refuse a call that leaves out a required one), more
+// only to a variadic member. It returns false when the call raises an error inside the object.
 struct Member {
   std::string_view name;
   InvokeKind kind;
