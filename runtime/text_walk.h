@@ -1,0 +1,36 @@
+// The double-byte walk behind the searching operations of text.h (internal to the runtime).
+//
+// A byte 0x80-0xFF leads a two-byte character; any other byte is a character of its own. A walk
+// starts at a given offset, and only the offsets it steps on start characters, so a match is
+// valid only there: in "\xB0\xA1\xA1" the pair "\xA1\xA1" is not found, because offset 1 is the
+// second byte of the character "\xB0\xA1".
+//
+//   text_walk::find_on_walk("\xB0\xA1\xA1", "\xA1\xA1", 0, false) == std::string_view::npos
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace text_walk {
+
+inline bool is_lead_byte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+
+// Length of the character starting at `at`: 2 for a lead byte, else 1 (a lead byte that is the
+// last byte of the text still counts 2, which carries the walk past the end).
+inline std::size_t step_length(std::string_view t, std::size_t at) {
+  return is_lead_byte(t[at]) ? 2 : 1;
+}
+
+// Whether the walk that starts at `from` steps on `at` (from <= at <= t.size()). Only the run of
+// lead-range bytes right before `at` decides, so the cost is the length of that run, never more
+// than at - from.
+bool walk_reaches(std::string_view t, std::size_t from, std::size_t at);
+
+// The first offset at or after `from` where the walk from `from` steps and `needle` matches, either
+// exactly or with the ASCII letters folded; npos when there is none. `needle` must not be empty.
+// Linear in the searched length: candidates come from a byte search, and a rejected candidate
+// (a second byte) moves the walk's known start past it.
+std::size_t find_on_walk(std::string_view t, std::string_view needle, std::size_t from,
+                         bool ignore_case);
+
+}  // namespace text_walk
