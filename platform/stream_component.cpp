@@ -111,12 +111,12 @@ class Stream : public Component {
     return true;
   }
 
+  // A position past the end grows the stream with zero bytes up to it.
   bool put_position(std::span<const Value> args, Value&) {
     const std::optional<std::int32_t> position = integer(argument(args, 0));
-    if (!open_ || !position || *position < 0 || static_cast<size_t>(*position) > data_.size()) {
-      return false;
-    }
+    if (!open_ || !position || *position < 0) return false;
     position_ = static_cast<size_t>(*position);
+    if (position_ > data_.size()) data_.resize(position_);
     return true;
   }
 

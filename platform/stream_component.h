@@ -8,7 +8,8 @@
 //   Type                 1 or 2; can change only while closed or at position 0
 //   Charset              a name StreamCharset knows; an unknown name is refused and the stream
 //                        keeps its charset; while open, it can change only at position 0
-//   Position             the current byte offset, 0 to Size; Size, EOS (read only)
+//   Position             the current byte offset; set past the end, it grows the stream with
+//                        zero bytes up to it. Size, EOS (read only)
 //   Write(bytes)         binary mode: writes a byte array at the position, overwriting and
 //                        extending, and moves the position past it
 //   WriteText(text[, 1]) text mode: the same with the text encoded in the charset; option 1 adds

@@ -136,6 +136,10 @@ Variant to_variant(std::optional<Value> result) {
 
 }  // namespace
 
+bool co_initialize() { return platform::co_initialize(); }
+
+void co_uninitialize() { platform::co_uninitialize(); }
+
 bool object_create(AutomationObject& obj, std::string_view class_name) {
   platform::ObjectRef created = platform::create_object(class_name);
   if (!created) return false;

@@ -69,6 +69,12 @@ class Argument {
 
 using Arguments = std::initializer_list<Argument>;
 
+// The nested initialisation pairs of the calling code: each co_initialize raises the calling
+// thread's automation initialisation count (start-up's raise comes first) and must be undone by
+// one co_uninitialize on every way out.
+bool co_initialize();
+void co_uninitialize();
+
 bool object_create(AutomationObject& obj, std::string_view class_name);
 void object_call(const AutomationObject& obj, std::string_view member, Arguments args = {});
 Text object_call_text(const AutomationObject& obj, std::string_view member, Arguments args = {});

@@ -88,6 +88,11 @@ TEST_F(StreamTest, BinaryWritesOverwriteAndExtendAndReadsFollowThePosition) {
   ASSERT_TRUE(set("Position", Value::make_int(2)));
   ASSERT_TRUE(call("SetEOS"));
   EXPECT_EQ(get("Size").int32, 2);
+
+  // Past the end, the stream grows with zero bytes.
+  ASSERT_TRUE(set("Position", Value::make_int(4)));
+  EXPECT_EQ(get("Size").int32, 4);
+  EXPECT_EQ(read_all_bytes(), (Bytes{1, 2, 0, 0}));
 }
 
 // Text written under each charset gives these bytes, and the bytes read back as the text.
@@ -195,7 +200,6 @@ TEST_F(StreamTest, RefusesWhatTheModeOrStateDoesNotAllow) {
   ASSERT_TRUE(call("Write", {Value::make_bytes({1, 2})}));
   EXPECT_FALSE(set("Type", Value::make_int(2)));  // only at position 0
   EXPECT_FALSE(set_charset(u"gbk"));
-  EXPECT_FALSE(set("Position", Value::make_int(3)));
   EXPECT_FALSE(set("Position", Value::make_int(-1)));
   ASSERT_TRUE(set("Position", Value::make_int(0)));
   ASSERT_TRUE(set("Type", Value::make_int(2)));
