@@ -47,8 +47,8 @@ enum class Misbehaviour {
 struct CannedAnswer {
   int status = 200;
   std::string reason = "OK";
-  std::vector<std::string> header_lines;  // "Name: value"; Content-Length is added
-  std::string body;
+  std::vector<std::string> header_lines{};  // "Name: value"; Content-Length is added
+  std::string body{};
   int delay_ms = 0;  // before answering
   Misbehaviour misbehaviour = Misbehaviour::none;
 };
