@@ -5,12 +5,16 @@
 //   fatal_error(4, "数组成员引用下标必须大于等于1");
 #pragma once
 
+#include <source_location>
 #include <string_view>
 
 #include "runtime/text.h"
 
-[[noreturn]] void fatal_error(int code, std::string_view message);
+// `where` defaults to the caller's place, which the box's location line names.
+[[noreturn]] void fatal_error(int code, std::string_view message,
+                              std::source_location where = std::source_location::current());
 
 // The box text: "运行时出错!", then the code and message lines when present, then the location
 // line; every line ends with CR LF.
-Text fatal_error_text(int code, std::string_view message);
+Text fatal_error_text(int code, std::string_view message,
+                      std::source_location where = std::source_location::current());
