@@ -70,15 +70,27 @@ LocalProxy::LocalProxy(const std::string& user, const std::string& password) {
   int failed = posix_spawnp(&pid_, program.c_str(), &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) throw std::runtime_error("cannot start tinyproxy");
-  for (int attempt = 0; attempt < 500 && !accepts_connections(port_); ++attempt) {
+  for (int attempt = 0; !accepts_connections(port_); ++attempt) {
+    int exit_status = 0;
+    if (waitpid(pid_, &exit_status, WNOHANG) == pid_) pid_ = -1;  // it gave up: reaped
+    if (pid_ < 0 || attempt == 500) {
+      std::ifstream said(output);
+      std::stringstream text;
+      text << said.rdbuf();
+      stop();
+      throw std::runtime_error("tinyproxy did not start: " + text.str());
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
 
-LocalProxy::~LocalProxy() {
+LocalProxy::~LocalProxy() { stop(); }
+
+void LocalProxy::stop() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
+    pid_ = -1;
   }
   std::error_code ignored;
   std::filesystem::remove_all(directory_, ignored);

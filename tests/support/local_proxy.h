@@ -24,6 +24,8 @@ class LocalProxy {
   std::string log() const;       // tinyproxy's log so far, to read when a test fails
 
  private:
+  void stop();
+
   std::string directory_;
   int port_ = 0;
   pid_t pid_ = -1;
