@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <memory>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -60,6 +61,56 @@ Converter open_converter(const char* name) {
 
 constexpr char16_t byte_order_mark = 0xFEFF;
 
+// Output goes through a small buffer and is appended, so no output space is touched (and paid
+// for) before it is written: a multi-megabyte answer would otherwise be cleared first.
+constexpr size_t chunk_units = 8192;
+
+std::u16string decode_all(UConverter* converter, std::span<const std::uint8_t> bytes,
+                          bool at_start) {
+  std::u16string text;
+  text.reserve(bytes.size());  // never more units than bytes in these charsets
+  char16_t chunk[chunk_units];
+  const char* source = reinterpret_cast<const char*>(bytes.data());
+  const char* const end = source + bytes.size();
+  bool mark_possible = at_start;
+  UErrorCode status = U_ZERO_ERROR;
+  do {
+    status = U_ZERO_ERROR;
+    char16_t* target = chunk;
+    ucnv_toUnicode(converter, &target, chunk + chunk_units, &source, end, nullptr, true, &status);
+    const char16_t* first = chunk;
+    if (mark_possible && target > chunk && chunk[0] == byte_order_mark) ++first;
+    mark_possible = false;
+    text.append(first, static_cast<size_t>(target - first));
+  } while (status == U_BUFFER_OVERFLOW_ERROR);
+  if (U_FAILURE(status)) return {};
+  return text;
+}
+
+// Character by character, so that the bytes taken are known exactly.
+StreamCharset::Decoded decode_some(UConverter* converter, std::span<const std::uint8_t> bytes,
+                                   size_t max_units, bool at_start) {
+  StreamCharset::Decoded decoded;
+  const char* const begin = reinterpret_cast<const char*>(bytes.data());
+  const char* const end = begin + bytes.size();
+  const char* source = begin;
+  bool mark_possible = at_start;
+  while (decoded.text.size() < max_units && source < end) {
+    UErrorCode status = U_ZERO_ERROR;
+    const UChar32 c = ucnv_getNextUChar(converter, &source, end, &status);
+    if (U_FAILURE(status)) break;
+    if (std::exchange(mark_possible, false) && c == byte_order_mark) continue;
+    if (U_IS_BMP(c)) {
+      decoded.text.push_back(static_cast<char16_t>(c));
+    } else {
+      decoded.text.push_back(U16_LEAD(c));
+      decoded.text.push_back(U16_TRAIL(c));
+    }
+  }
+  decoded.consumed = static_cast<size_t>(source - begin);
+  return decoded;
+}
+
 }  // namespace
 
 std::optional<StreamCharset> StreamCharset::find(std::string_view name) {
@@ -74,49 +125,27 @@ StreamCharset::Decoded StreamCharset::decode(std::span<const std::uint8_t> bytes
                                              bool at_start) const {
   Converter converter = open_converter(converter_name_);
   if (!converter || bytes.empty()) return {};
-
-  // Every charset here gives at most one UTF-16 unit per byte; the loop is for any that would not.
-  std::u16string text;
-  std::vector<int32_t> offsets;
-  for (size_t capacity = bytes.size() + 16;; capacity *= 2) {
-    text.resize(capacity);
-    if (max_units) offsets.resize(capacity);
-    const char* source = reinterpret_cast<const char*>(bytes.data());
-    char16_t* target = text.data();
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_toUnicode(converter.get(), &target, text.data() + text.size(), &source,
-                   source + bytes.size(), max_units ? offsets.data() : nullptr, true, &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
-      ucnv_resetToUnicode(converter.get());
-      continue;
-    }
-    if (U_FAILURE(status)) return {};
-    text.resize(static_cast<size_t>(target - text.data()));
-    break;
-  }
-
-  const size_t first = at_start && !text.empty() && text.front() == byte_order_mark ? 1 : 0;
-  size_t end = text.size();
-  size_t consumed = bytes.size();
-  if (max_units && *max_units < text.size() - first) {
-    end = first + *max_units;
-    if (end > first && U16_IS_LEAD(text[end - 1])) ++end;
-    if (end < text.size()) consumed = static_cast<size_t>(offsets[end]);
-  }
-  return {text.substr(first, end - first), consumed};
+  if (max_units) return decode_some(converter.get(), bytes, *max_units, at_start);
+  return {decode_all(converter.get(), bytes, at_start), bytes.size()};
 }
 
 std::vector<std::uint8_t> StreamCharset::encode(std::u16string_view text) const {
   Converter converter = open_converter(converter_name_);
   if (!converter || text.empty()) return {};
-  std::vector<std::uint8_t> bytes(static_cast<size_t>(
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<size_t>(
       UCNV_GET_MAX_BYTES_FOR_STRING(text.size(), ucnv_getMaxCharSize(converter.get()))));
+  char chunk[chunk_units * 2];
+  const char16_t* source = text.data();
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t written = ucnv_fromUChars(
-      converter.get(), reinterpret_cast<char*>(bytes.data()), static_cast<int32_t>(bytes.size()),
-      text.data(), static_cast<int32_t>(text.size()), &status);
+  do {
+    status = U_ZERO_ERROR;
+    char* target = chunk;
+    ucnv_fromUnicode(converter.get(), &target, chunk + sizeof chunk, &source,
+                     text.data() + text.size(), nullptr, true, &status);
+    bytes.insert(bytes.end(), chunk, target);
+  } while (status == U_BUFFER_OVERFLOW_ERROR);
   if (U_FAILURE(status)) return {};
-  bytes.resize(static_cast<size_t>(written));
   return bytes;
 }
 

@@ -150,8 +150,10 @@ class Stream : public Component {
   }
 
   void put_bytes(std::span<const std::uint8_t> bytes) {
-    if (position_ + bytes.size() > data_.size()) data_.resize(position_ + bytes.size());
-    std::copy(bytes.begin(), bytes.end(), data_.begin() + static_cast<std::ptrdiff_t>(position_));
+    const size_t overwritten = std::min(bytes.size(), data_.size() - position_);
+    std::copy_n(bytes.begin(), overwritten, data_.begin() + static_cast<std::ptrdiff_t>(position_));
+    data_.insert(data_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(overwritten),
+                 bytes.end());
     position_ += bytes.size();
   }
 
@@ -165,11 +167,11 @@ class Stream : public Component {
 
   bool write_text(std::span<const Value> args, Value&) {
     if (!open_ || type_ != text_type) return false;
-    std::optional<Value> text = change_type(argument(args, 0), ValueType::string);
+    const std::optional<Value> text = change_type(argument(args, 0), ValueType::string);
     const std::optional<std::int32_t> option = integer_or(argument(args, 1), 0);
     if (!text || !option || (*option != 0 && *option != write_line)) return false;
-    if (*option == write_line) text->string += u"\r\n";
     put_bytes(charset_.encode(text->string));
+    if (*option == write_line) put_bytes(charset_.encode(u"\r\n"));
     return true;
   }
 

@@ -116,9 +116,12 @@ std::optional<Value> invoke(const AutomationObject& obj, std::string_view name, 
 // Up to the first zero character; characters the ANSI code page lacks come back as "?".
 Text to_ansi(const std::optional<Value>& result) {
   if (!result) return {};
-  const std::optional<Value> string = platform::change_type(*result, ValueType::string);
-  if (!string) return {};
-  const std::u16string_view wide = string->string;
+  std::optional<Value> converted;
+  if (result->type != ValueType::string) {  // a string is read in place: answers can be large
+    converted = platform::change_type(*result, ValueType::string);
+    if (!converted) return {};
+  }
+  const std::u16string_view wide = converted ? converted->string : result->string;
   return platform::utf16_to_ansi(wide.substr(0, wide.find(u'\0')));
 }
 
