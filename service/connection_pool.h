@@ -5,9 +5,8 @@
 // the pool never grows.
 //
 //   server.new_task_queue = [] { return new ConnectionPool(32, 64); };  // the server owns it
-//   server.set_pre_routing_handler([](auto&, auto& res) {
-//     if (ConnectionPool::answering_busy()) { ...busy answer...; return Handled; }
-//     return Unhandled; });
+//   // in a handler:
+//   if (ConnectionPool::answering_busy()) { ...answer "busy" and close...; return; }
 #pragma once
 
 #include <httplib.h>

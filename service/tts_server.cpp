@@ -54,6 +54,26 @@ void answer(httplib::Response& response, const Failure& failure) {
   response.set_content(failure_answer(failure), kJsonType);
 }
 
+// On the thread that answers connections beyond the pool: the busy answer, and true. The check
+// sits in the handlers rather than before routing so that the request body has been read: closing
+// a connection with unread data would reset it before the caller reads the answer.
+bool refused_as_busy(httplib::Response& response) {
+  if (!ConnectionPool::answering_busy()) return false;
+  response.status = 503;
+  response.set_header("Retry-After", "1");
+  response.set_header("Connection", "close");
+  // The server keeps a connection open unless the request asked otherwise; a provider that
+  // reports failure after writing the whole answer makes it close this one, so the answering
+  // thread is free for the next connection at once.
+  auto body = std::make_shared<const std::string>(failure_answer(kBusy));
+  response.set_content_provider(body->size(), kJsonType,
+                                [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                  sink.write(body->data() + offset, length);
+                                  return false;
+                                });
+  return true;
+}
+
 }  // namespace
 
 struct TtsServer::Parts {
@@ -83,22 +103,6 @@ void TtsServer::Parts::set_up_routes() {
   const std::size_t threads = options.threads;
   const std::size_t queue_limit = options.queue_limit;
   server.new_task_queue = [threads, queue_limit] { return new ConnectionPool(threads, queue_limit); };
-  server.set_pre_routing_handler([](const httplib::Request&, httplib::Response& response) {
-    if (!ConnectionPool::answering_busy()) return httplib::Server::HandlerResponse::Unhandled;
-    response.status = 503;
-    response.set_header("Retry-After", "1");
-    response.set_header("Connection", "close");
-    // The server keeps a connection open unless the request asked otherwise; a provider that
-    // reports failure after writing the whole answer makes it close this one, so the answering
-    // thread is free for the next connection at once.
-    auto body = std::make_shared<const std::string>(failure_answer(kBusy));
-    response.set_content_provider(body->size(), kJsonType,
-                                  [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                    sink.write(body->data() + offset, length);
-                                    return false;
-                                  });
-    return httplib::Server::HandlerResponse::Handled;
-  });
   server.set_exception_handler([](const httplib::Request& request, httplib::Response& response,
                                   std::exception_ptr error) {
     try {
@@ -124,6 +128,7 @@ void TtsServer::Parts::set_up_routes() {
 }
 
 void TtsServer::Parts::handle_synthesis(const httplib::Request& request, httplib::Response& response) {
+  if (refused_as_busy(response)) return;
   const auto read = read_synthesis_request(request.body);
   if (const auto* failure = std::get_if<Failure>(&read)) return answer(response, *failure);
   const auto& synthesis = std::get<SynthesisRequest>(read);
@@ -165,6 +170,7 @@ std::string TtsServer::Parts::audio_address(const httplib::Request& request, con
 }
 
 void TtsServer::Parts::handle_audio(const httplib::Request& request, httplib::Response& response) {
+  if (refused_as_busy(response)) return;
   std::optional<std::string> bytes = store.read(request.matches[1].str());
   if (!bytes) {
     response.status = 404;

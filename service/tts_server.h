@@ -22,9 +22,9 @@ namespace service {
 struct ServiceOptions {
   std::string address = "localhost";  // "localhost" listens on 127.0.0.1
   int port = 8443;                    // 0: the system picks a free one
-  std::filesystem::path data_folder;  // holds audio/ and, when made here, cert.pem and key.pem
-  std::filesystem::path certificate;  // both empty: a self-signed pair in the data folder
-  std::filesystem::path private_key;
+  std::filesystem::path data_folder{};  // holds audio/ and, when made here, cert.pem and key.pem
+  std::filesystem::path certificate{};  // both empty: a self-signed pair in the data folder
+  std::filesystem::path private_key{};
   std::size_t threads = 32;           // connections served at once
   std::size_t queue_limit = 64;       // connections waiting for a thread; beyond: "busy"
   std::size_t synthesis_limit = 8;    // syntheses running or waiting for the engine; beyond: "busy"
