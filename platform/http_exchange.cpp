@@ -1,8 +1,11 @@
 #include "platform/http_exchange.h"
 
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <optional>
 
 #include "platform/curl_handles.h"
 
@@ -51,14 +54,30 @@ struct Exchange {
   const HttpExchangeRequest* request = nullptr;
   HttpExchangeResponse* response = nullptr;
   bool connected = false;
+  curl_socket_t socket = CURL_SOCKET_BAD;  // the latest connection's, until it stands
+  std::optional<Clock::time_point> tcp_connected_at;
   Clock::time_point last_activity;
   long long uploaded = 0, downloaded = 0;
 
   void touch() { last_activity = Clock::now(); }
 
   // Milliseconds until the current phase's limit runs out; INT_MAX when no limit applies yet.
-  long long milliseconds_left() const {
-    if (!connected) return INT_MAX;
+  // Between the TCP connection and the request (TLS handshake, proxy tunnel) the peer owes an
+  // answer, so the receive limit runs from the moment the TCP connection is seen standing.
+  long long milliseconds_left() {
+    if (!connected) {
+      const int limit = request->timeouts.receive_ms;
+      if (limit <= 0 || socket == CURL_SOCKET_BAD) return INT_MAX;
+      if (!tcp_connected_at) {
+        sockaddr_storage peer{};
+        socklen_t length = sizeof peer;
+        if (getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) != 0) return INT_MAX;
+        tcp_connected_at = Clock::now();
+      }
+      return limit - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
+                                                                            *tcp_connected_at)
+                         .count();
+    }
     bool sending = uploaded < static_cast<long long>(request->body.size());
     int limit = sending ? request->timeouts.send_ms : request->timeouts.receive_ms;
     if (limit <= 0) return INT_MAX;
@@ -113,6 +132,13 @@ int on_progress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_
     exchange->touch();
   }
   return 0;
+}
+
+int on_socket(void* user, curl_socket_t socket, curlsocktype) {
+  auto* exchange = static_cast<Exchange*>(user);
+  exchange->socket = socket;
+  exchange->tcp_connected_at.reset();
+  return CURL_SOCKOPT_OK;
 }
 
 // Called on each new request once its connection stands (proxy tunnel and TLS included).
@@ -212,6 +238,8 @@ bool configure(CURL* easy, const HttpExchangeRequest& request, Exchange& exchang
   options.set(CURLOPT_NOPROGRESS, 0L);
   options.set(CURLOPT_XFERINFOFUNCTION, on_progress);
   options.set(CURLOPT_XFERINFODATA, &exchange);
+  options.set(CURLOPT_SOCKOPTFUNCTION, on_socket);
+  options.set(CURLOPT_SOCKOPTDATA, &exchange);
   options.set(CURLOPT_PREREQFUNCTION, on_connected);
   options.set(CURLOPT_PREREQDATA, &exchange);
   return options.ok();
@@ -236,7 +264,7 @@ class Attached {
 };
 
 // Drives the transfer, waking at least once a second and exactly when the pause limit runs out.
-bool run_transfer(CURLM* multi, CURL* easy, const Exchange& exchange) {
+bool run_transfer(CURLM* multi, CURL* easy, Exchange& exchange) {
   Attached attached(multi, easy);
   if (!attached.ok()) return false;
   for (;;) {

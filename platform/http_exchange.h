@@ -1,10 +1,11 @@
 // One HTTP exchange on libcurl: the engine behind the HTTP request component.
 //
 // Each call opens its own connection and closes it afterwards. The time-outs follow the request
-// component's model rather than libcurl's: resolving and connecting share one limit, and once
-// connected, the send limit bounds any pause while the request goes out and the receive limit any
-// pause while the answer comes in (a server that accepts and then falls silent, also mid-body,
-// fails the exchange that long after its last byte).
+// component's model rather than libcurl's: resolving and connecting (TCP) share one limit; the
+// receive limit bounds the TLS handshake and any proxy tunnel after that, then the send limit any
+// pause while the request goes out and the receive limit any pause while the answer comes in. A
+// server that accepts and then falls silent, also mid-body, fails the exchange that long after
+// its last byte.
 //
 //   platform::HttpExchangeRequest request{.method = "POST", .url = "https://127.0.0.1:8443/x",
 //                                         .server_headers = {"Accept: */*"}, .body = "a=1"};

@@ -4,6 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 
 #include "https_recorder.h"
@@ -182,8 +187,8 @@ TEST_F(HttpRequestComponentTest, RedirectsAreFollowedUnlessOptionSixIsOff) {
   EXPECT_EQ(server_.requests().size(), 3u);
 }
 
-// The receive limit holds while the server is silent before answering and mid-body; a closed
-// connection or a refused port fails at once. Every failure leaves status 0 and an empty body.
+// The receive limit holds while the server is silent before answering, mid-body and in the TLS
+// handshake; a closed connection or a refused port fails at once. Every failure leaves status 0 and an empty body.
 TEST_F(HttpRequestComponentTest, BrokenExchangesFailWithinTheirLimits) {
   struct Case {
     const char* path;
@@ -208,6 +213,23 @@ TEST_F(HttpRequestComponentTest, BrokenExchangesFailWithinTheirLimits) {
     }
     expect_failed_exchange();
   }
+
+  // The kernel completes the TCP connection from the backlog; no TLS answer ever comes.
+  int mute = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(mute, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(mute, 4), 0);
+  ASSERT_EQ(getsockname(mute, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  ASSERT_TRUE(open("GET", "https://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/"));
+  EXPECT_TRUE(call("SetTimeouts", {number(1000), number(5000), number(1000), number(1000)}));
+  auto mute_start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(call("Send"));
+  EXPECT_LT(std::chrono::steady_clock::now() - mute_start, std::chrono::milliseconds(2000));
+  expect_failed_exchange();
+  close(mute);
 
   int closed_port = tts_test::free_loopback_port();
   ASSERT_TRUE(open("GET", "https://127.0.0.1:" + std::to_string(closed_port) + "/"));

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <openssl/ec.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
@@ -239,6 +240,8 @@ void HttpsRecorder::accept_loop() {
       return;
     }
     if (fd < 0) continue;
+    int on = 1;  // answers go out at once, not after the client's delayed acknowledgement
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     ++connections_accepted_;
     std::lock_guard lock(mutex_);
     reap_finished_workers();
