@@ -30,11 +30,18 @@ Text to_upper(std::string_view t) {
     if (size - at >= BLOCK && block_is_ascii(bytes + at)) {
       for (std::size_t i = 0; i < BLOCK; ++i) bytes[at + i] = upper_ascii(bytes[at + i]);
       at += BLOCK;
-    } else if (bytes[at] >= 0x80) {
-      at += 2;  // the second byte of a character is never a letter, whatever its value
-    } else {
-      bytes[at] = upper_ascii(bytes[at]);
-      at += 1;
+      continue;
+    }
+    // A block with double-byte characters is walked a character at a time; the walk may end
+    // one byte past the block, inside the next.
+    const std::size_t block_end = size - at > BLOCK ? at + BLOCK : size;
+    while (at < block_end) {
+      if (bytes[at] >= 0x80) {
+        at += 2;  // the second byte of a character is never a letter, whatever its value
+      } else {
+        bytes[at] = upper_ascii(bytes[at]);
+        at += 1;
+      }
     }
   }
   return result;

@@ -1,8 +1,8 @@
 // Numbers and buffers to text and back.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "runtime/text.h"
 
@@ -30,8 +30,7 @@ Text to_text(double value) {
 }
 
 Text to_text(const Bytes& bytes) {
-  const auto* data = reinterpret_cast<const char*>(bytes.data());
-  return Text(data, ::strnlen(data, bytes.size()));
+  return Text(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
 }
 
 Text to_text(std::string_view text) { return Text(text); }

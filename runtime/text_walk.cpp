@@ -1,4 +1,4 @@
-// The double-byte walk: candidate matches from a byte search, kept only on character starts.
+// Case-folded candidate search for the double-byte walk.
 #include "runtime/text_walk.h"
 
 namespace text_walk {
@@ -18,7 +18,8 @@ bool equal_folded(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Next offset >= from where `needle` matches with letters folded, ignoring character starts.
+}  // namespace
+
 std::size_t find_folded(std::string_view t, std::string_view needle, std::size_t from) {
   if (t.size() < needle.size()) return npos;
   const std::size_t last = t.size() - needle.size();
@@ -30,27 +31,6 @@ std::size_t find_folded(std::string_view t, std::string_view needle, std::size_t
     }
   }
   return npos;
-}
-
-}  // namespace
-
-bool walk_reaches(std::string_view t, std::size_t from, std::size_t at) {
-  // A byte below 0x80 is a character or a second byte; either way a character starts right
-  // after it. From there on every byte is a lead byte or the second byte of one, in pairs.
-  std::size_t run_start = at;
-  while (run_start > from && is_lead_byte(t[run_start - 1])) --run_start;
-  return (at - run_start) % 2 == 0;
-}
-
-std::size_t find_on_walk(std::string_view t, std::string_view needle, std::size_t from,
-                         bool ignore_case) {
-  for (;;) {
-    const std::size_t candidate =
-        ignore_case ? find_folded(t, needle, from) : t.find(needle, from);
-    if (candidate == npos || walk_reaches(t, from, candidate)) return candidate;
-    // The candidate is a second byte, so the next character starts right after it.
-    from = candidate + 1;
-  }
 }
 
 }  // namespace text_walk

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace text_walk {
@@ -24,13 +26,38 @@ inline std::size_t step_length(std::string_view t, std::size_t at) {
 // Whether the walk that starts at `from` steps on `at` (from <= at <= t.size()). Only the run of
 // lead-range bytes right before `at` decides, so the cost is the length of that run, never more
 // than at - from.
-bool walk_reaches(std::string_view t, std::size_t from, std::size_t at);
+inline bool walk_reaches(std::string_view t, std::size_t from, std::size_t at) {
+  // A byte below 0x80 is a character or a second byte; either way a character starts right
+  // after it. From there on every byte is a lead byte or the second byte of one, in pairs.
+  constexpr std::uint64_t HIGH_BITS = 0x8080808080808080u;
+  std::size_t run_start = at;
+  while (run_start - from >= 8) {
+    std::uint64_t eight;
+    std::memcpy(&eight, t.data() + run_start - 8, 8);
+    if ((eight & HIGH_BITS) != HIGH_BITS) break;
+    run_start -= 8;
+  }
+  while (run_start > from && is_lead_byte(t[run_start - 1])) --run_start;
+  return (at - run_start) % 2 == 0;
+}
+
+// The next offset at or after `from` where `needle` matches with the ASCII letters folded, on a
+// character start or not; npos when there is none.
+std::size_t find_folded(std::string_view t, std::string_view needle, std::size_t from);
 
 // The first offset at or after `from` where the walk from `from` steps and `needle` matches, either
 // exactly or with the ASCII letters folded; npos when there is none. `needle` must not be empty.
 // Linear in the searched length: candidates come from a byte search, and a rejected candidate
 // (a second byte) moves the walk's known start past it.
-std::size_t find_on_walk(std::string_view t, std::string_view needle, std::size_t from,
-                         bool ignore_case);
+inline std::size_t find_on_walk(std::string_view t, std::string_view needle, std::size_t from,
+                                bool ignore_case) {
+  for (;;) {
+    const std::size_t candidate =
+        ignore_case ? find_folded(t, needle, from) : t.find(needle, from);
+    if (candidate == std::string_view::npos || walk_reaches(t, from, candidate)) return candidate;
+    // The candidate is a second byte, so the next character starts right after it.
+    from = candidate + 1;
+  }
+}
 
 }  // namespace text_walk

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -396,6 +397,33 @@ TEST(WalkAgreement, EveryShortTextBehavesAsTheStepByStepWalk) {
         ASSERT_EQ(elements(split_text(t, needle, count)), walk::split(t, needle, count));
       }
     }
+  }
+}
+
+TEST(WalkAgreement, LongTextsBehaveAsTheStepByStepWalk) {
+  // Long runs of lead-range bytes and long ASCII stretches take the paths that handle many bytes
+  // at once; short texts never reach them.
+  std::mt19937 random(7);
+  const std::string_view alphabet = "aA \xA1\xA1\xA1\xB0\xB0\xB0@";
+  for (int round = 0; round < 3000; ++round) {
+    Text t;
+    const bool mostly_ascii = round % 2 == 0;
+    for (std::size_t n = random() % 120; n > 0; --n) {
+      t += mostly_ascii && random() % 8 != 0 ? "ab "[random() % 3] : alphabet[random() % alphabet.size()];
+    }
+    const std::size_t from = t.empty() ? 0 : random() % t.size();
+    const Text needle = t.substr(from, 1 + random() % 3);
+    SCOPED_TRACE("text " + shown(t) + " needle " + shown(needle));
+    ASSERT_EQ(shown(to_upper(t)), shown(walk::upper(t)));
+    ASSERT_EQ(shown(trim_both(t)), shown(walk::trim(t)));
+    if (needle.empty()) continue;
+    const std::optional<int> start = static_cast<int>(random() % 4);
+    ASSERT_EQ(find_text(t, needle, start, false), walk::find(t, needle, start, false));
+    ASSERT_EQ(find_text_reverse(t, needle, std::nullopt, true),
+              walk::find_reverse(t, needle, std::nullopt, true));
+    ASSERT_EQ(shown(replace_text(t, needle, "<>", start, std::nullopt, true)),
+              shown(walk::replace(t, needle, "<>", start, std::nullopt, false)));
+    ASSERT_EQ(elements(split_text(t, needle)), walk::split(t, needle, std::nullopt));
   }
 }
 
