@@ -16,12 +16,15 @@ JsonDocument::JsonDocument() : root_name("da") { init_engine(); }
 
 JsonDocument::JsonDocument(const JsonDocument& source)
     : root_name(source.root_name), raised_thread_count(co_initialize()) {
+  source.engine_untouched = false;
   object_copy(engine, source.engine);
 }
 
 JsonDocument& JsonDocument::operator=(const JsonDocument& source) {
   if (this != &source) {
     root_name = source.root_name;
+    source.engine_untouched = false;
+    engine_untouched = false;
     AutomationObject shared;
     object_copy(shared, source.engine);
     object_clear(engine);
@@ -39,6 +42,7 @@ void JsonDocument::init_engine() {
   // One raise per document, however often the engine is replaced, so that destruction's single
   // co_uninitialize balances it.
   if (!raised_thread_count) raised_thread_count = co_initialize();
+  engine_untouched = false;
   if (!object_create(engine, SCRIPT_CONTROL)) return;
   object_set(engine, "Language", {"JavaScript"});
   object_call(engine, "AddCode", {script_library()});
@@ -46,13 +50,16 @@ void JsonDocument::init_engine() {
               {concat_text({"var ", root_name,
                             " = {}, str_Code = String.fromCharCode(9216), "
                             "str_reg = new RegExp(str_Code, 'g')"})});
+  engine_untouched = true;
 }
 
 bool JsonDocument::parse(std::string_view text) {
-  if (!object_is_empty(engine)) {
+  const bool fresh = engine_untouched && engine.reference().use_count() == 1;
+  if (!object_is_empty(engine) && !fresh) {
     object_clear(engine);
     init_engine();
   }
+  engine_untouched = false;
   if (object_is_empty(engine)) return false;
   object_call(engine, "Eval", {concat_text({"var ", root_name, " = null"})});
   object_call(engine, "AddCode", {concat_text({"var ", root_name, " = eval(", text, ")"})});
@@ -66,6 +73,7 @@ Text JsonDocument::to_json() {
 }
 
 AutomationObject JsonDocument::get_engine() const {
+  engine_untouched = false;
   AutomationObject reference;
   object_copy(reference, engine);
   return reference;
@@ -207,18 +215,22 @@ Text JsonDocument::absolute(std::string_view path) {
 }
 
 bool JsonDocument::eval_bool(const Text& script) const {
+  engine_untouched = false;
   return object_call_bool(engine, "Eval", {script});
 }
 
 Text JsonDocument::eval_text(const Text& script) const {
+  engine_untouched = false;
   return object_call_text(engine, "Eval", {script});
 }
 
 double JsonDocument::eval_number(const Text& script) const {
+  engine_untouched = false;
   return object_call_number(engine, "Eval", {script});
 }
 
 bool JsonDocument::run_statement(const Text& script) const {
+  engine_untouched = false;
   const Variant result = object_call_variant(engine, "Eval", {script});
   const platform::Value& value = result.value();
   switch (value.type) {

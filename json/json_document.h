@@ -107,4 +107,8 @@ class JsonDocument {
   Text root_name;
   AutomationObject engine;
   bool raised_thread_count = false;  // this document's own co_initialize, undone on destruction
+  // The engine is exactly as init_engine left it and nobody else can reach it, so parse may take
+  // it as the new engine it needs instead of building another one (half the cost of a parse
+  // right after construction).
+  mutable bool engine_untouched = false;
 };

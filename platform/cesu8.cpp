@@ -5,20 +5,21 @@
 namespace platform {
 
 std::string utf16_to_cesu8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
+  std::string out(text.size() * 3, '\0');
+  char* at = out.data();
   for (char16_t unit : text) {
     if (unit < 0x80) {
-      out += static_cast<char>(unit);
+      *at++ = static_cast<char>(unit);
     } else if (unit < 0x800) {
-      out += static_cast<char>(0xC0 | (unit >> 6));
-      out += static_cast<char>(0x80 | (unit & 0x3F));
+      *at++ = static_cast<char>(0xC0 | (unit >> 6));
+      *at++ = static_cast<char>(0x80 | (unit & 0x3F));
     } else {
-      out += static_cast<char>(0xE0 | (unit >> 12));
-      out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (unit & 0x3F));
+      *at++ = static_cast<char>(0xE0 | (unit >> 12));
+      *at++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+      *at++ = static_cast<char>(0x80 | (unit & 0x3F));
     }
   }
+  out.resize(static_cast<std::size_t>(at - out.data()));
   return out;
 }
 

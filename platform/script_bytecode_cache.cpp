@@ -10,16 +10,16 @@ ScriptBytecodeCache& ScriptBytecodeCache::instance() {
   return cache;
 }
 
-ScriptBytecodeCache::Entry* ScriptBytecodeCache::find(std::string_view source, std::size_t hash) {
+ScriptBytecodeCache::Entry* ScriptBytecodeCache::find(std::u16string_view source, std::size_t hash) {
   for (Entry& entry : entries_) {
     if (entry.hash == hash && entry.source == source) return &entry;
   }
   return nullptr;
 }
 
-ScriptBytecodeCache::Lookup ScriptBytecodeCache::lookup(std::string_view source) {
-  if (source.size() < MIN_SOURCE_BYTES || source.size() > MAX_SOURCE_BYTES) return {};
-  const std::size_t hash = std::hash<std::string_view>{}(source);
+ScriptBytecodeCache::Lookup ScriptBytecodeCache::lookup(std::u16string_view source) {
+  if (source.size() < MIN_SOURCE_LENGTH || source.size() > MAX_SOURCE_LENGTH) return {};
+  const std::size_t hash = std::hash<std::u16string_view>{}(source);
   std::lock_guard lock(mutex_);
   if (Entry* entry = find(source, hash)) {
     entry->last_use = ++clock_;
@@ -30,12 +30,12 @@ ScriptBytecodeCache::Lookup ScriptBytecodeCache::lookup(std::string_view source)
       return a.last_use < b.last_use;
     }));
   }
-  entries_.push_back({.source = std::string(source), .hash = hash, .bytecode = nullptr, .last_use = ++clock_});
+  entries_.push_back({.source = std::u16string(source), .hash = hash, .bytecode = nullptr, .last_use = ++clock_});
   return {};
 }
 
-void ScriptBytecodeCache::store(std::string_view source, Bytecode bytecode) {
-  const std::size_t hash = std::hash<std::string_view>{}(source);
+void ScriptBytecodeCache::store(std::u16string_view source, Bytecode bytecode) {
+  const std::size_t hash = std::hash<std::u16string_view>{}(source);
   std::lock_guard lock(mutex_);
   if (Entry* entry = find(source, hash)) {
     entry->bytecode = std::make_shared<const Bytecode>(std::move(bytecode));

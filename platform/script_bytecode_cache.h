@@ -28,26 +28,26 @@ class ScriptBytecodeCache {
     bool store_after_compile = false;          // seen before: worth dumping after compilation
   };
 
-  // Texts shorter than this compile faster than a look-up pays back; longer ones are rarely
-  // repeated and would crowd the cache.
-  static constexpr std::size_t MIN_SOURCE_BYTES = 256;
-  static constexpr std::size_t MAX_SOURCE_BYTES = 256 * 1024;
+  // Texts (in UTF-16 code units) shorter than this compile faster than a look-up pays back;
+  // longer ones are rarely repeated and would crowd the cache.
+  static constexpr std::size_t MIN_SOURCE_LENGTH = 256;
+  static constexpr std::size_t MAX_SOURCE_LENGTH = 256 * 1024;
   static constexpr std::size_t MAX_ENTRIES = 16;
 
   static ScriptBytecodeCache& instance();
 
   // Texts outside the size range are never cached. The least recently used entry makes room.
-  Lookup lookup(std::string_view source);
-  void store(std::string_view source, Bytecode bytecode);
+  Lookup lookup(std::u16string_view source);
+  void store(std::u16string_view source, Bytecode bytecode);
 
  private:
   struct Entry {
-    std::string source;
+    std::u16string source;
     std::size_t hash = 0;
     std::shared_ptr<const Bytecode> bytecode;
     std::uint64_t last_use = 0;
   };
-  Entry* find(std::string_view source, std::size_t hash);
+  Entry* find(std::u16string_view source, std::size_t hash);
 
   std::mutex mutex_;
   std::vector<Entry> entries_;

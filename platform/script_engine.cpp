@@ -286,21 +286,21 @@ void ScriptEngine::set_time_limit(std::chrono::milliseconds limit) {
 bool ScriptEngine::add_code(std::u16string_view code) {
   Heap& heap = *heap_;
   if (!heap.ctx) return false;
-  const std::string source = utf16_to_cesu8(code);
   auto& cache = ScriptBytecodeCache::instance();
-  const ScriptBytecodeCache::Lookup cached = cache.lookup(source);
+  const ScriptBytecodeCache::Lookup cached = cache.lookup(code);
   heap.start_clock();
   bool ok;
   if (cached.bytecode) {
     Bytecode bytecode{cached.bytecode->data(), cached.bytecode->size()};
     ok = heap.safe(load, &bytecode);
   } else {
+    const std::string source = utf16_to_cesu8(code);
     Source program{source.data(), source.size(), 0};
     ok = heap.safe(compile, &program);
     if (ok && cached.store_after_compile && heap.safe(dump, nullptr, 1, 2)) {
       duk_size_t size = 0;
       const auto* bytes = static_cast<const std::uint8_t*>(duk_get_buffer(heap.ctx, -1, &size));
-      cache.store(source, {bytes, bytes + size});
+      cache.store(code, {bytes, bytes + size});
     }
   }
   ok = ok && heap.safe(run, nullptr, duk_get_top(heap.ctx), 0);

@@ -217,6 +217,22 @@ TEST_F(JsonDocumentTest, CopiesShareTheEngineUntilOneParsesAndBalanceTheThreadCo
   EXPECT_EQ(platform::initialisation_count(), count);
 }
 
+TEST_F(JsonDocumentTest, EveryParseStartsFromAnEngineWithNothingLeftOver) {
+  const auto leftover = [](const JsonDocument& document) {
+    return object_call_text(document.get_engine(), "Eval", {"typeof leak"});
+  };
+  {
+    AutomationObject engine = doc.get_engine();
+    object_call(engine, "Eval", {"var leak = 1"});
+  }
+  ASSERT_TRUE(doc.parse("{}"));
+  EXPECT_EQ(leftover(doc), "undefined");
+
+  ASSERT_TRUE(doc.set_expression("x", "leak = 2"));
+  ASSERT_TRUE(doc.parse("{}"));
+  EXPECT_EQ(leftover(doc), "undefined");
+}
+
 TEST_F(JsonDocumentTest, WithoutAnEngineEveryOperationFailsQuietly) {
   platform::register_component(platform::SCRIPT_CONTROL_PROG_ID, "", [] { return nullptr; });
   JsonDocument broken;
