@@ -1,5 +1,6 @@
 #include "formfields/form_field_list.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "encoding/codepage_conversion.h"
@@ -7,9 +8,27 @@
 
 namespace {
 
-// A name or value as it goes into a rendering: percent-encoded, unreserved bytes kept, when asked.
-Text encoded_if(bool encode, const Text& text) {
-  return encode ? url_encode(text, /*keep_unreserved=*/true) : text;
+// Appends a name or value to a rendering, percent-encoded (unreserved bytes kept) when asked.
+void append_field(Text& rendering, const Text& text, bool encode) {
+  if (encode) {
+    rendering.append(url_encode(text, /*keep_unreserved=*/true));
+  } else {
+    rendering.append(text);
+  }
+}
+
+// The bytes of all names and values plus `per_entry` bytes of punctuation each: the exact size
+// of an unencoded rendering (with its final separator), so that it is built without regrowing.
+size_t plain_size(const TextArray& names, const TextArray& values, size_t per_entry) {
+  size_t size = 0;
+  for (const Text& name : names) size += name.size() + per_entry;
+  for (const Text& value : values) size += value.size();
+  return size;
+}
+
+// Drops the final separator of a rendering; an empty rendering stays empty.
+void drop_final(Text& rendering, size_t separator_length) {
+  rendering.resize(rendering.size() - std::min(rendering.size(), separator_length));
 }
 
 }  // namespace
@@ -49,24 +68,27 @@ void FormFieldList::set(std::string_view name, std::string_view value) {
 
 Text FormFieldList::render_form_body(bool url_encode) const {
   Text body;
+  body.reserve(plain_size(names_, values_, 2));
   for (int k = 1; k <= names_.count(); ++k) {
-    body.append(encoded_if(url_encode, names_.element(k)))
-        .append("=")
-        .append(encoded_if(url_encode, values_.element(k)))
-        .append("&");
+    append_field(body, names_.element(k), url_encode);
+    body.append("=");
+    append_field(body, values_.element(k), url_encode);
+    body.append("&");
   }
-  return text_left(body, text_length(body) - 1);
+  drop_final(body, 1);
+  return body;
 }
 
 Text FormFieldList::render_header_block(bool url_encode) const {
   Text block;
+  block.reserve(plain_size(names_, values_, 4));
   for (int k = 1; k <= names_.count(); ++k) {
-    block.append(names_.element(k))
-        .append(": ")
-        .append(encoded_if(url_encode, values_.element(k)))
-        .append("\r\n");
+    block.append(names_.element(k)).append(": ");
+    append_field(block, values_.element(k), url_encode);
+    block.append("\r\n");
   }
-  return text_left(block, text_length(block) - 2);
+  drop_final(block, 2);
+  return block;
 }
 
 void FormFieldList::names(TextArray& out) const { out = names_; }

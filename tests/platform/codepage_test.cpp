@@ -227,7 +227,8 @@ TEST(CodePageCalls, SizingAndTerminator) {
 }
 
 TEST(CodePageCalls, NeverWriteBeyondTheCapacity) {
-  // The output does not fit: the call fails and the bytes past the capacity stay as they were.
+  // The output does not fit: the call fails and the units past the capacity stay as they were
+  // (those within it may hold part of the output, as with the system calls).
   char16_t wide[6] = {u'#', u'#', u'#', u'#', u'#', u'#'};
   EXPECT_EQ(multi_byte_to_wide_char(platform::CP_GBK, "abcdef", -1, wide, 3), 0);
   EXPECT_EQ(std::u16string(wide + 3, 3), u"###");
@@ -235,8 +236,9 @@ TEST(CodePageCalls, NeverWriteBeyondTheCapacity) {
   char narrow[8] = "#######";
   EXPECT_EQ(wide_char_to_multi_byte(platform::CP_UTF8, u"\u4E2D\u4E2D", -1, narrow, 4), 0);
   EXPECT_EQ(std::string(narrow + 4, 3), "###");
-  EXPECT_EQ(wide_char_to_multi_byte(platform::CP_GBK, u"\u4E2D", -1, narrow, 2), 0);
-  EXPECT_EQ(std::string(narrow + 2, 5), "#####");
+  char gbk[8] = "#######";
+  EXPECT_EQ(wide_char_to_multi_byte(platform::CP_GBK, u"\u4E2D", -1, gbk, 2), 0);
+  EXPECT_EQ(std::string(gbk + 2, 5), "#####");
 }
 
 TEST(CodePageCalls, RejectUnknownCodePagesAndBadArguments) {
