@@ -10,7 +10,7 @@ packages=(
   duktape-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev
-  libcpp-httplib-dev libespeak-ng-dev espeak-ng-data libmp3lame-dev lame espeak-ng libmpg123-dev mpg123
+  libcpp-httplib-dev libespeak-ng-dev espeak-ng-data libmp3lame-dev lame espeak-ng libmpg123-dev mpg123 wrk
   xvfb xdotool xclip x11-utils fonts-wqy-microhei xdg-utils
   tinyproxy python3 perl libencode-perl
 )

@@ -2,15 +2,12 @@
 
 #include <espeak-ng/espeak_ng.h>
 
-#include <atomic>
 #include <cmath>
 
 #include "service/log.h"
 
 namespace service {
 namespace {
-
-std::atomic<bool> g_engine_exists{false};
 
 // espeak-ng hands over its output in pieces; the vector to fill travels as the events' user data.
 int collect_samples(short* samples, int count, espeak_EVENT* events) {
@@ -37,11 +34,7 @@ espeak_ng_STATUS apply_prosody(const Prosody& prosody) {
 
 }  // namespace
 
-std::unique_ptr<SpeechEngine> SpeechEngine::create(std::string& error) {
-  if (g_engine_exists.exchange(true)) {
-    error = "espeak-ng is already in use in this process";
-    return nullptr;
-  }
+std::unique_ptr<SpeechEngine> SpeechEngine::load(std::string& error) {
   espeak_ng_InitializePath(nullptr);
   espeak_ng_ERROR_CONTEXT context = nullptr;
   espeak_ng_STATUS status = espeak_ng_Initialize(&context);
@@ -49,17 +42,17 @@ std::unique_ptr<SpeechEngine> SpeechEngine::create(std::string& error) {
   if (status == ENS_OK) status = espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr);
   if (status != ENS_OK) {
     error = "espeak-ng: " + status_message(status);
-    espeak_ng_Terminate();
-    g_engine_exists = false;
     return nullptr;
   }
   espeak_SetSynthCallback(collect_samples);
   return std::unique_ptr<SpeechEngine>(new SpeechEngine(espeak_ng_GetSampleRate()));
 }
 
-SpeechEngine::~SpeechEngine() {
-  espeak_ng_Terminate();
-  g_engine_exists = false;
+SpeechEngine* SpeechEngine::shared(std::string& error) {
+  static std::string load_error;
+  static const std::unique_ptr<SpeechEngine> engine = load(load_error);
+  if (!engine) error = load_error;
+  return engine.get();
 }
 
 std::optional<std::vector<std::int16_t>> SpeechEngine::synthesize(const SpeechPlan& plan,

@@ -1,9 +1,9 @@
 // espeak-ng inside the service. The library keeps its state in globals and is not thread-safe, so
-// a process has at most one engine and it speaks one text at a time: synthesize() holds a lock for
-// the whole synthesis, while threads that answer from the store or serve audio never touch it.
+// a process has one engine and it speaks one text at a time: synthesize() holds a lock for the
+// whole synthesis, while threads that answer from the store or serve audio never touch it.
 //
 //   std::string error;
-//   auto engine = SpeechEngine::create(error);
+//   SpeechEngine* engine = SpeechEngine::shared(error);
 //   auto samples = engine->synthesize(plan_speech(*find_voice("Ruoxi"), "你好"), {50, 0, 0});
 #pragma once
 
@@ -29,10 +29,10 @@ struct Prosody {
 
 class SpeechEngine {
  public:
-  // Loads espeak-ng's data. Gives nullptr with the reason in `error` when the data cannot be
-  // loaded or another engine exists in this process.
-  static std::unique_ptr<SpeechEngine> create(std::string& error);
-  ~SpeechEngine();
+  // The process's engine, loaded at the first call and kept until the process ends: espeak-ng
+  // 1.51 deadlocks when it is initialised again after being terminated. nullptr with the reason
+  // in `error` when its data cannot be loaded (then every later call gives the same).
+  static SpeechEngine* shared(std::string& error);
   SpeechEngine(const SpeechEngine&) = delete;
   SpeechEngine& operator=(const SpeechEngine&) = delete;
 
@@ -44,6 +44,7 @@ class SpeechEngine {
 
  private:
   explicit SpeechEngine(int sample_rate) : sample_rate_(sample_rate) {}
+  static std::unique_ptr<SpeechEngine> load(std::string& error);
 
   std::mutex mutex_;
   const int sample_rate_;

@@ -77,10 +77,10 @@ bool refused_as_busy(httplib::Response& response) {
 }  // namespace
 
 struct TtsServer::Parts {
-  Parts(const ServiceOptions& options, std::unique_ptr<SpeechEngine> engine,
-        const std::filesystem::path& certificate, const std::filesystem::path& key)
+  Parts(const ServiceOptions& options, SpeechEngine& engine, const std::filesystem::path& certificate,
+        const std::filesystem::path& key)
       : options(options),
-        engine(std::move(engine)),
+        engine(engine),
         store(options.data_folder / "audio"),
         server(certificate.c_str(), key.c_str()) {}
 
@@ -91,7 +91,7 @@ struct TtsServer::Parts {
   std::string audio_address(const httplib::Request& request, const std::string& key) const;
 
   const ServiceOptions options;
-  std::unique_ptr<SpeechEngine> engine;
+  SpeechEngine& engine;
   AudioStore store;
   httplib::SSLServer server;
   int port = 0;
@@ -150,9 +150,9 @@ std::optional<Failure> TtsServer::Parts::synthesize_into_store(const SynthesisRe
   if (!place) return kBusy;
   const SpeechPlan plan = plan_speech(*request.voice, request.text);
   if (!plan.fallback_note.empty()) log_line("voice " + std::string(request.voice->id) + ": " + plan.fallback_note);
-  const auto samples = engine->synthesize(plan, {request.volume, request.speech_rate, request.pitch_rate});
+  const auto samples = engine.synthesize(plan, {request.volume, request.speech_rate, request.pitch_rate});
   ++syntheses;
-  const std::optional<std::string> mp3 = samples ? encode_mp3(*samples, engine->sample_rate()) : std::nullopt;
+  const std::optional<std::string> mp3 = samples ? encode_mp3(*samples, engine.sample_rate()) : std::nullopt;
   if (!mp3 || !store.put(key, *mp3)) {
     log_line("synthesis failed for voice " + std::string(request.voice->id) + (mp3 ? ": cannot store" : ""));
     return kSynthesisFailed;
@@ -195,9 +195,9 @@ std::unique_ptr<TtsServer> TtsServer::create(const ServiceOptions& options, std:
     key = options.data_folder / "key.pem";
     if (!ensure_self_signed_certificate(certificate, key, error)) return nullptr;
   }
-  std::unique_ptr<SpeechEngine> engine = SpeechEngine::create(error);
-  if (!engine) return nullptr;
-  auto parts = std::make_unique<Parts>(options, std::move(engine), certificate, key);
+  SpeechEngine* engine = SpeechEngine::shared(error);
+  if (engine == nullptr) return nullptr;
+  auto parts = std::make_unique<Parts>(options, *engine, certificate, key);
   if (!parts->store.ok()) {
     error = "cannot create the audio folder in " + options.data_folder.string();
     return nullptr;
