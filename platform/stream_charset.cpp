@@ -143,7 +143,8 @@ std::vector<std::uint8_t> StreamCharset::encode(std::u16string_view text) const 
     char* target = chunk;
     ucnv_fromUnicode(converter.get(), &target, chunk + sizeof chunk, &source,
                      text.data() + text.size(), nullptr, true, &status);
-    bytes.insert(bytes.end(), chunk, target);
+    bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(chunk),
+                 reinterpret_cast<const std::uint8_t*>(target));
   } while (status == U_BUFFER_OVERFLOW_ERROR);
   if (U_FAILURE(status)) return {};
   return bytes;

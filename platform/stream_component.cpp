@@ -149,6 +149,15 @@ class Stream : public Component {
     return true;
   }
 
+  void put_bytes(std::vector<std::uint8_t>&& bytes) {
+    if (data_.empty()) {  // the usual case: a fresh stream takes the bytes over
+      data_ = std::move(bytes);
+      position_ = data_.size();
+      return;
+    }
+    put_bytes(std::span<const std::uint8_t>(bytes));
+  }
+
   void put_bytes(std::span<const std::uint8_t> bytes) {
     const size_t overwritten = std::min(bytes.size(), data_.size() - position_);
     std::copy_n(bytes.begin(), overwritten, data_.begin() + static_cast<std::ptrdiff_t>(position_));
@@ -167,10 +176,15 @@ class Stream : public Component {
 
   bool write_text(std::span<const Value> args, Value&) {
     if (!open_ || type_ != text_type) return false;
-    const std::optional<Value> text = change_type(argument(args, 0), ValueType::string);
+    const Value& data = argument(args, 0);
+    std::optional<Value> converted;
+    if (data.type != ValueType::string) {  // a string is encoded in place: texts can be large
+      converted = change_type(data, ValueType::string);
+      if (!converted) return false;
+    }
     const std::optional<std::int32_t> option = integer_or(argument(args, 1), 0);
-    if (!text || !option || (*option != 0 && *option != write_line)) return false;
-    put_bytes(charset_.encode(text->string));
+    if (!option || (*option != 0 && *option != write_line)) return false;
+    put_bytes(charset_.encode(converted ? converted->string : data.string));
     if (*option == write_line) put_bytes(charset_.encode(u"\r\n"));
     return true;
   }
