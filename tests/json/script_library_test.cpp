@@ -117,7 +117,8 @@ class LibraryJsonTest : public ScriptLibraryTest {
 
 TEST_F(LibraryJsonTest, StringifyEscapesExactlyTheListedCharacters) {
   // Every UTF-16 code unit through the library's JSON.stringify: the ones written as escapes,
-  // as ranges, and any whose form is wrong.
+  // as ranges, and any whose form is wrong. Slow builds need more than the default 2 s.
+  ASSERT_TRUE(object_set(engine, "Timeout", {30000}));
   const Text result = eval(
       "var escaped = [], wrong = [], start = -1;"
       "var named = {34: '\\\\\"', 92: '\\\\\\\\', 8: '\\\\b', 9: '\\\\t', 10: '\\\\n',"
