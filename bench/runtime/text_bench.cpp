@@ -221,29 +221,27 @@ class MedianCollector : public benchmark::ConsoleReporter {
 };
 
 void print_summary(const MedianCollector& results) {
-  std::printf("\nMedians (MB/s = 10^6 bytes per second); ratio = project throughput / floor's;\n"
-              "growth = time on 16 MiB / time on 1 MiB (linear is 16, target at most 18).\n");
-  std::printf("%-13s %-5s %-23s %11s %11s %7s %8s %8s\n", "operation", "data", "floor",
-              "1MiB MB/s", "16MiB MB/s", "ratio", "growth", "floor's");
+  std::printf("\nMedians. MB/s = 10^6 bytes per second; ratio = project's throughput / floor's;\n"
+              "growth = time on 16 MiB / time on 1 MiB (16 is linear; the target is at most 18).\n");
+  std::printf("%-13s %-5s | %20s %6s | %20s %6s | %15s | %s\n", "", "", "1 MiB: project, floor",
+              "ratio", "16 MiB: project, floor", "ratio", "growth: pr, fl", "floor");
   for (const Operation& op : operations()) {
     for (const Kind kind : {Kind::ascii, Kind::gbk}) {
-      double time[2][2] = {};  // [size][floor]
-      for (int s = 0; s < 2; ++s) {
-        for (int f = 0; f < 2; ++f) time[s][f] = results.median(benchmark_name(op, kind, SIZES[s], f));
-      }
-      if (time[0][0] == 0 || time[1][0] == 0 || time[0][1] == 0 || time[1][1] == 0) continue;
-      const auto throughput = [&](int s, int f) {
-        return static_cast<double>(corpus(kind, SIZES[s]).size()) / time[s][f] / 1e6;
-      };
-      for (int s = 0; s < 2; ++s) {
-        std::printf("%-13s %-5s %-23s %11.0f %11.0f %7.2f", op.name, kind_name(kind),
-                    s == 0 ? op.floor_name : "", throughput(s, 0), throughput(s, 1),
-                    throughput(s, 0) / throughput(s, 1));
-        if (s == 1) {
-          std::printf(" %8.1f %8.1f", time[1][0] / time[0][0], time[1][1] / time[0][1]);
+      double seconds[2][2] = {};  // [size][project, floor]
+      for (int size = 0; size < 2; ++size) {
+        for (int floor = 0; floor < 2; ++floor) {
+          seconds[size][floor] = results.median(benchmark_name(op, kind, SIZES[size], floor));
         }
-        std::printf("   (%s)\n", s == 0 ? "1 MiB: project, floor" : "16 MiB: project, floor");
       }
+      if (seconds[0][0] * seconds[0][1] * seconds[1][0] * seconds[1][1] == 0) continue;
+      std::printf("%-13s %-5s", op.name, kind_name(kind));
+      for (int size = 0; size < 2; ++size) {
+        const double bytes = static_cast<double>(corpus(kind, SIZES[size]).size());
+        std::printf(" | %10.0f %9.0f %6.2f", bytes / seconds[size][0] / 1e6,
+                    bytes / seconds[size][1] / 1e6, seconds[size][1] / seconds[size][0]);
+      }
+      std::printf(" | %7.1f %7.1f | %s\n", seconds[1][0] / seconds[0][0],
+                  seconds[1][1] / seconds[0][1], op.floor_name);
     }
   }
 }

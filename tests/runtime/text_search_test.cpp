@@ -409,7 +409,8 @@ TEST(WalkAgreement, LongTextsBehaveAsTheStepByStepWalk) {
     Text t;
     const bool mostly_ascii = round % 2 == 0;
     for (std::size_t n = random() % 120; n > 0; --n) {
-      t += mostly_ascii && random() % 8 != 0 ? "ab "[random() % 3] : alphabet[random() % alphabet.size()];
+      t += mostly_ascii && random() % 8 != 0 ? "ab "[random() % 3]
+                                             : alphabet[random() % alphabet.size()];
     }
     const std::size_t from = t.empty() ? 0 : random() % t.size();
     const Text needle = t.substr(from, 1 + random() % 3);
