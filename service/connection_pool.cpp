@@ -7,8 +7,9 @@ namespace {
 thread_local bool t_answering_busy = false;
 }  // namespace
 
-ConnectionPool::ConnectionPool(std::size_t threads, std::size_t queue_limit) : queue_limit_(queue_limit) {
-  threads = std::max<std::size_t>(threads, 1);
+ConnectionPool::ConnectionPool(std::size_t threads, std::size_t queue_limit)
+    : idle_(std::max<std::size_t>(threads, 1)), queue_limit_(queue_limit) {
+  threads = idle_;  // counted idle from here on, not from when each thread first runs
   for (std::size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { work(pool_lane_, false); });
   threads_.emplace_back([this] { work(busy_lane_, true); });
 }
@@ -35,15 +36,15 @@ void ConnectionPool::work(Lane& lane, bool busy_lane) {
   t_answering_busy = busy_lane;
   std::unique_lock lock(mutex_);
   for (;;) {
-    if (!busy_lane) ++idle_;
     lane.ready.wait(lock, [&] { return stopping_ || !lane.tasks.empty(); });
-    if (!busy_lane) --idle_;
     if (lane.tasks.empty()) return;  // stopping, and nothing left to run
     std::function<void()> task = std::move(lane.tasks.front());
     lane.tasks.pop_front();
+    if (!busy_lane) --idle_;
     lock.unlock();
     task();
     lock.lock();
+    if (!busy_lane) ++idle_;
   }
 }
 

@@ -48,7 +48,7 @@ class ConnectionPool : public httplib::TaskQueue {
   std::mutex mutex_;
   Lane pool_lane_;
   Lane busy_lane_;
-  std::size_t idle_ = 0;
+  std::size_t idle_;  // pool workers not running a task
   const std::size_t queue_limit_;
   bool stopping_ = false;
   std::vector<std::thread> threads_;

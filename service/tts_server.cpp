@@ -55,8 +55,8 @@ void answer(httplib::Response& response, const Failure& failure) {
 }
 
 // On the thread that answers connections beyond the pool: the busy answer, and true. The check
-// sits in the handlers rather than before routing so that the request body has been read: closing
-// a connection with unread data would reset it before the caller reads the answer.
+// sits in the route handlers rather than before routing so that the request body has been read:
+// closing a connection with unread data would reset it before the caller reads the answer.
 bool refused_as_busy(httplib::Response& response) {
   if (!ConnectionPool::answering_busy()) return false;
   response.status = 503;
@@ -115,12 +115,25 @@ void TtsServer::Parts::set_up_routes() {
     response.status = 500;
     answer(response, kInternalError);
   });
-  server.Post("/functions/tts/text", [this](const httplib::Request& request, httplib::Response& response) {
+  // Every route, the catch-all ones included, answers "busy" first on the thread for connections
+  // beyond the pool, so that such a connection is closed whatever it asked for.
+  const auto route = [](auto handler) {
+    return [handler](const httplib::Request& request, httplib::Response& response) {
+      if (!refused_as_busy(response)) handler(request, response);
+    };
+  };
+  const auto not_found = route([](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+    response.set_content("not found\n", "text/plain");
+  });
+  server.Post("/functions/tts/text", route([this](const httplib::Request& request, httplib::Response& response) {
     handle_synthesis(request, response);
-  });
-  server.Get(R"(/audio/([0-9a-f]{64})\.mp3)", [this](const httplib::Request& request, httplib::Response& response) {
+  }));
+  server.Get(R"(/audio/([0-9a-f]{64})\.mp3)", route([this](const httplib::Request& request, httplib::Response& response) {
     handle_audio(request, response);
-  });
+  }));
+  server.Get(".*", not_found).Post(".*", not_found).Put(".*", not_found).Patch(".*", not_found);
+  server.Delete(".*", not_found).Options(".*", not_found);
   server.set_keep_alive_max_count(kKeepAliveRequests);
   server.set_payload_max_length(kMaxBodyBytes);
   server.set_tcp_nodelay(true);
@@ -128,7 +141,6 @@ void TtsServer::Parts::set_up_routes() {
 }
 
 void TtsServer::Parts::handle_synthesis(const httplib::Request& request, httplib::Response& response) {
-  if (refused_as_busy(response)) return;
   const auto read = read_synthesis_request(request.body);
   if (const auto* failure = std::get_if<Failure>(&read)) return answer(response, *failure);
   const auto& synthesis = std::get<SynthesisRequest>(read);
@@ -170,7 +182,6 @@ std::string TtsServer::Parts::audio_address(const httplib::Request& request, con
 }
 
 void TtsServer::Parts::handle_audio(const httplib::Request& request, httplib::Response& response) {
-  if (refused_as_busy(response)) return;
   std::optional<std::string> bytes = store.read(request.matches[1].str());
   if (!bytes) {
     response.status = 404;

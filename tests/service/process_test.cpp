@@ -55,7 +55,12 @@ class ServiceProcess {
   }
 
   int port() const { return port_; }
-  const std::string& log() const { return log_; }
+  // Everything the service has logged so far.
+  const std::string& log() {
+    while (read_log(0)) {
+    }
+    return log_;
+  }
 
   // Sends the signal and waits up to 10 s; the exit status, or -1 when it did not end normally.
   int stop(int signal) {
@@ -78,7 +83,7 @@ class ServiceProcess {
   // Reads what the child wrote within the wait; false at the end of its output.
   bool read_log(int wait_ms) {
     pollfd p{log_fd_, POLLIN, 0};
-    if (::poll(&p, 1, wait_ms) <= 0) return wait_ms > 0;
+    if (::poll(&p, 1, wait_ms) <= 0) return wait_ms > 0;  // nothing yet: wait on, unless asked not to
     char buffer[4096];
     const ssize_t n = ::read(log_fd_, buffer, sizeof buffer);
     if (n <= 0) return false;
@@ -153,7 +158,7 @@ TEST_F(ProcessTest, AConnectionBeyondThePoolAndItsQueueIsToldTheServiceIsBusy) {
 
   const auto busy = client(service.port())->Post("/functions/tts/text", "value=x&voice=Aida", "text/plain");
   ASSERT_TRUE(busy);
-  EXPECT_EQ(busy->status, 503);
+  EXPECT_EQ(busy->status, 503) << service.log();
   EXPECT_EQ(busy->body, R"({"code":2001,"data":"服务繁忙，请稍后再试"})");
 
   holder.reset();  // the worker is free again once it sees the connection close
