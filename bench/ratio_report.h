@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bench {
@@ -26,6 +27,14 @@ namespace bench {
 inline void sizes_64k_to_4m(benchmark::internal::Benchmark* b) {
   b->RangeMultiplier(4)->Range(64 << 10, 4 << 20)->Repetitions(5)->ReportAggregatesOnly(true)
       ->MinTime(0.2)->Unit(benchmark::kMicrosecond);
+}
+
+// `piece` repeated up to `size` bytes, topped up with "x" to exactly `size`.
+inline std::string text_of_size(std::string_view piece, size_t size) {
+  std::string text;
+  text.reserve(size);
+  while (text.size() + piece.size() <= size) text += piece;
+  return text.append(size - text.size(), 'x');
 }
 
 // The memcpy floor: copies `size` bytes from `data` in every iteration and reports them as

@@ -10,10 +10,7 @@
 namespace {
 
 Text chinese_text(size_t size) {
-  const Text piece = "我是一只小小鸟，想要飞呀飞却飞也飞不高。Speech 2024! ";
-  Text text;
-  while (text.size() + piece.size() <= size) text += piece;
-  return text + Text(size - text.size(), 'x');
+  return bench::text_of_size("我是一只小小鸟，想要飞呀飞却飞也飞不高。Speech 2024! ", size);
 }
 
 void BM_to_utf8(benchmark::State& state) {

@@ -9,10 +9,7 @@
 namespace {
 
 Text mixed_text(size_t size) {
-  const Text piece = "语音合成 text-to-speech 1/2_~ 你好，世界! ";
-  Text text;
-  while (text.size() + piece.size() <= size) text += piece;
-  return text + Text(size - text.size(), 'x');
+  return bench::text_of_size("语音合成 text-to-speech 1/2_~ 你好，世界! ", size);
 }
 
 void BM_url_encode(benchmark::State& state) {
