@@ -5,6 +5,7 @@
 #include <httplib.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +30,7 @@ class ServiceProcess {
     if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return;
     pid_ = ::fork();
     if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // no service outlives a test process that crashed
       ::dup2(pipe_fds[1], STDERR_FILENO);
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
