@@ -29,6 +29,7 @@ inline std::size_t step_length(std::string_view t, std::size_t at) {
 inline bool walk_reaches(std::string_view t, std::size_t from, std::size_t at) {
   // A byte below 0x80 is a character or a second byte; either way a character starts right
   // after it. From there on every byte is a lead byte or the second byte of one, in pairs.
+  if (at == from || !is_lead_byte(t[at - 1])) return true;  // the common case in ASCII text
   constexpr std::uint64_t HIGH_BITS = 0x8080808080808080u;
   std::size_t run_start = at;
   while (run_start - from >= 8) {
