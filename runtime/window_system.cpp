@@ -94,7 +94,7 @@ void message_box(std::string_view message) {
 }
 
 void fatal_error_box(std::string_view text) {
-  if (!application_exists() && QCoreApplication::instance() == nullptr && display_named()) {
+  if (QCoreApplication::instance() == nullptr && display_named()) {
     // Never destroyed: the process ends right after the box.
     open_window_system().release();
   }

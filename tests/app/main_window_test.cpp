@@ -93,7 +93,9 @@ TEST_F(MainWindowTest, HoldsTheEightControlsByNameAtTheirPlacesWithTheirTexts) {
     if (auto* button = qobject_cast<QPushButton*>(widget)) text = text_from_qstring(button->text());
     if (auto* box = qobject_cast<QLineEdit*>(widget)) text = read_control_text(*box);
     if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) text = read_control_text(*box);
-    if (auto* list = qobject_cast<QComboBox*>(widget)) text = text_from_qstring(list->currentText());
+    if (auto* list = qobject_cast<QComboBox*>(widget)) {
+      text = text_from_qstring(list->currentText());
+    }
     EXPECT_EQ(text, e.text);
   }
   EXPECT_EQ(window_.textBox(), control<QPlainTextEdit>("编辑框1"));
@@ -147,12 +149,24 @@ TEST_F(MainWindowTest, CopyPutsTheAddressBoxTextOnTheClipboardAndConfirms) {
   }
 }
 
-TEST_F(MainWindowTest, MessageBoxWithAnEmptyMessageShowsOnlyItsTitle) {
-  ModalBoxWatcher watcher;
-  message_box("");
-  ASSERT_EQ(watcher.boxes().size(), 1u);
-  EXPECT_EQ(watcher.boxes()[0].title, "信息：");
-  EXPECT_EQ(watcher.boxes()[0].text, "");
+TEST_F(MainWindowTest, MessageBoxShowsItsMessageAsPlainTextLineByLine) {
+  struct Case {
+    Text message;
+    Text shown;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"<b>服务</b> & <i>消息</i>\r\n第二行", "<b>服务</b> & <i>消息</i>\n第二行"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    ModalBoxWatcher watcher;
+    message_box(c.message);
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].title, "信息：");
+    EXPECT_EQ(watcher.boxes()[0].text, c.shown);
+    EXPECT_EQ(watcher.boxes()[0].format, Qt::PlainText);
+  }
 }
 
 // A stand-in for the desktop's opener, found first on PATH, that writes its argument count and

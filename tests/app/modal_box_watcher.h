@@ -19,6 +19,7 @@
 struct ShownBox {
   Text title;
   Text text;
+  Qt::TextFormat format;
   QMessageBox::Icon icon;
   QMessageBox::StandardButtons buttons;
   Qt::WindowModality modality;
@@ -40,7 +41,7 @@ class ModalBoxWatcher {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
     boxes_.push_back({text_from_qstring(box->windowTitle()), text_from_qstring(box->text()),
-                      box->icon(), box->standardButtons(), box->windowModality(),
+                      box->textFormat(), box->icon(), box->standardButtons(), box->windowModality(),
                       box->parentWidget() != nullptr});
     box->done(QMessageBox::Ok);
   }
