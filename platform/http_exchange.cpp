@@ -107,8 +107,9 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
     size_t after_code = after_version == std::string_view::npos
                             ? std::string_view::npos
                             : rest.find(' ', after_version + 1);
-    response.status_text =
-        after_code == std::string_view::npos ? "" : std::string(trim_blanks(rest.substr(after_code)));
+    response.status_text = after_code == std::string_view::npos
+                               ? ""
+                               : std::string(trim_blanks(rest.substr(after_code)));
     return size * count;
   }
   if ((line.front() == ' ' || line.front() == '\t') && !response.header_lines.empty()) {

@@ -40,7 +40,8 @@ class HttpRequestComponentTest : public ::testing::Test {
   }
   void TearDown() override { platform::ole_uninitialize(); }
 
-  bool invoke(std::string_view name, InvokeKind kind, std::vector<Value> args, Value* out = nullptr) {
+  bool invoke(std::string_view name, InvokeKind kind, std::vector<Value> args,
+              Value* out = nullptr) {
     const platform::Member* member = platform::find_member(*request_, name, kind);
     if (member == nullptr) return false;
     Value result;
@@ -188,7 +189,8 @@ TEST_F(HttpRequestComponentTest, RedirectsAreFollowedUnlessOptionSixIsOff) {
 }
 
 // The receive limit holds while the server is silent before answering, mid-body and in the TLS
-// handshake; a closed connection or a refused port fails at once. Every failure leaves status 0 and an empty body.
+// handshake; a closed connection or a refused port fails at once. Every failure leaves status 0
+// and an empty body.
 TEST_F(HttpRequestComponentTest, BrokenExchangesFailWithinTheirLimits) {
   struct Case {
     const char* path;

@@ -107,7 +107,8 @@ bool read_request(SSL* ssl, std::string& buffer, RecordedRequest& request) {
   size_t first_space = request_line.find(' ');
   size_t second_space = request_line.find(' ', first_space + 1);
   request.method = std::string(request_line.substr(0, first_space));
-  request.target = std::string(request_line.substr(first_space + 1, second_space - first_space - 1));
+  request.target =
+      std::string(request_line.substr(first_space + 1, second_space - first_space - 1));
   while (line_end != std::string_view::npos && line_end < head.size()) {
     size_t start = line_end + 2;
     line_end = head.find("\r\n", start);
