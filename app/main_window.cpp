@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include "app/address_actions.h"
+#include "app/synthesis.h"
 #include "runtime/window_system.h"
 
 namespace {
@@ -83,6 +84,8 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::createConnections() {
+  connect(synthesizeButton_, &QPushButton::clicked, this,
+          [this] { synthesize(*textBox_, *voiceList_, *addressBox_); });
   connect(playButton_, &QPushButton::clicked, this, [this] { handle_play_click(*addressBox_); });
   connect(copyButton_, &QPushButton::clicked, this, [this] { handle_copy_click(*addressBox_); });
 }
