@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev
   libcpp-httplib-dev libespeak-ng-dev espeak-ng-data libmp3lame-dev lame espeak-ng libmpg123-dev mpg123 wrk
-  xvfb xdotool xclip x11-utils fonts-wqy-microhei xdg-utils
+  xvfb xdotool xclip x11-utils fonts-wqy-microhei xdg-utils libxcb-damage0-dev
   tinyproxy python3 perl libencode-perl
 )
 
