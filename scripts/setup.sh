@@ -12,7 +12,7 @@ packages=(
   nlohmann-json3-dev
   libcpp-httplib-dev libespeak-ng-dev espeak-ng-data libmp3lame-dev lame espeak-ng libmpg123-dev mpg123 wrk
   xvfb xdotool xclip x11-utils fonts-wqy-microhei xdg-utils libxcb-damage0-dev
-  tinyproxy python3 perl libencode-perl
+  tinyproxy python3 perl libencode-perl iproute2 util-linux curl
 )
 
 missing=()
