@@ -5,14 +5,12 @@
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/bare_curl_post.h"
+#include "bench/paired_timing.h"
 #include "http/http_request.h"
 #include "https_recorder.h"
 #include "platform/automation_host.h"
@@ -45,84 +43,23 @@ bool post_with_http_request(const std::string& url) {
   return body.size() == kAnswer.size();
 }
 
-size_t collect(char* data, size_t size, size_t count, void* user) {
-  static_cast<std::string*>(user)->append(data, size * count);
-  return size * count;
-}
-
-// The same POST with the same header lines on a fresh easy handle, so a fresh connection.
-bool post_with_bare_curl(const std::string& url, curl_slist* headers) {
-  CURL* easy = curl_easy_init();
-  std::string body;
-  bool ok = easy && curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE,
-                             static_cast<long>(kFormBodyUtf8.size())) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, kFormBodyUtf8.c_str()) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, collect) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body) == CURLE_OK &&
-            curl_easy_perform(easy) == CURLE_OK;
-  curl_easy_cleanup(easy);
-  benchmark::DoNotOptimize(body.data());
-  return ok && body.size() == kAnswer.size();
-}
-
-double microseconds_of(const std::function<bool()>& post, bool& ok) {
-  auto start = std::chrono::steady_clock::now();
-  ok = post() && ok;
-  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-      .count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
-}
-
-// The two sides alternate call by call (and swap who goes first), so the load of a shared
-// machine, which drifts over seconds, falls on both alike.
 void BM_http_request_vs_bare_curl(benchmark::State& state) {
   const std::string url = server().url("/functions/tts/text");
-  const std::string referer = "Referer: " + url;
-  curl_slist* headers = nullptr;
-  for (const char* line : {"User-Agent: Mozilla/5.0", "Accept: */*", referer.c_str(),
-                           "Accept-Language: zh-cn",
-                           "Content-Type: application/x-www-form-urlencoded", "Expect:"}) {
-    headers = curl_slist_append(headers, line);
-  }
+  const bench::BareCurlPost bare_post(url, "Mozilla/5.0");
   std::vector<double> project, floor;
   bool ok = true;
-  bool project_first = true;
-  for (auto _ : state) {
-    auto project_post = [&] { return post_with_http_request(url); };
-    auto floor_post = [&] { return post_with_bare_curl(url, headers); };
-    if (project_first) project.push_back(microseconds_of(project_post, ok));
-    floor.push_back(microseconds_of(floor_post, ok));
-    if (!project_first) project.push_back(microseconds_of(project_post, ok));
-    project_first = !project_first;
-  }
-  curl_slist_free_all(headers);
+  auto project_post = [&] { return post_with_http_request(url); };
+  auto floor_post = [&] { return bare_post.post(kFormBodyUtf8, kAnswer.size()); };
+  bench::alternate(
+      state, [&] { project.push_back(bench::microseconds_of(project_post, ok)); },
+      [&] { floor.push_back(bench::microseconds_of(floor_post, ok)); });
   if (!ok) state.SkipWithError("a POST failed");
-  state.counters["http_request_us"] = median(project);
-  state.counters["bare_curl_us"] = median(floor);
-  state.counters["ratio"] = median(project) / median(floor);
+  state.counters["http_request_us"] = bench::median(project);
+  state.counters["bare_curl_us"] = bench::median(floor);
+  state.counters["ratio"] = bench::median(project) / bench::median(floor);
 }
 
 BENCHMARK(BM_http_request_vs_bare_curl)->Iterations(400)->Unit(benchmark::kMillisecond);
-
-class CounterReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> counters;
-};
 
 }  // namespace
 
@@ -130,7 +67,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   platform::ole_initialize();  // as start-up does
   curl_global_init(CURL_GLOBAL_DEFAULT);
-  CounterReporter reporter;
+  bench::CounterReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   double project = reporter.counters["http_request_us"];
   double floor = reporter.counters["bare_curl_us"];
