@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QByteArray>
 #include <QClipboard>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -45,8 +47,28 @@ void write_to_standard_error(std::string_view text) {
   std::fflush(stderr);
 }
 
+// Ctrl+C copies the whole box as plain text, as message boxes on the program's home platform do
+// (Qt does it there only): title, message and buttons between separator lines. Users paste a
+// service's message into a report this way, and end-to-end tests read the box with it.
+class CopyableMessageBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (!event->matches(QKeySequence::Copy)) {
+      QMessageBox::keyPressEvent(event);
+      return;
+    }
+    const QString separator = QStringLiteral("---------------------------\n");
+    QString copied = separator + windowTitle() + '\n' + separator + text() + '\n' + separator;
+    for (const QAbstractButton* button : buttons()) copied += button->text() + QStringLiteral("   ");
+    QGuiApplication::clipboard()->setText(copied + '\n' + separator);
+  }
+};
+
 void show_box(QMessageBox::Icon icon, std::string_view title, std::string_view text) {
-  QMessageBox box(icon, qstring_from_text(title), lines_for_qt(text), QMessageBox::Ok);
+  CopyableMessageBox box(icon, qstring_from_text(title), lines_for_qt(text), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();

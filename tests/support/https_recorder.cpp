@@ -155,12 +155,17 @@ struct HttpsRecorder::Tls {
   Context context = make_context();
 };
 
-HttpsRecorder::HttpsRecorder() : tls_(std::make_unique<Tls>()) {
+HttpsRecorder::HttpsRecorder(int port) : tls_(std::make_unique<Tls>()) {
   std::signal(SIGPIPE, SIG_IGN);  // a client that hangs up must not end the test process
   listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  // A fixed port is taken again by the next server of the same test while connections of the
+  // last one linger in TIME_WAIT.
+  int reuse = 1;
+  if (port != 0) setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
   socklen_t length = sizeof address;
   if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
       listen(listener_, 64) != 0 ||

@@ -1,7 +1,8 @@
 // A small HTTPS server for tests: it records every request byte for byte and answers as the test
 // tells it, including misbehaving (a delay, silence, a body cut short).
 //
-// It listens on 127.0.0.1 on a port the system picks, with a throwaway self-signed certificate
+// It listens on 127.0.0.1 on a port the system picks (or on a given one, for a program whose
+// server address is compiled in), with a throwaway self-signed certificate
 // for 127.0.0.1 made when it starts (clients must be told to accept an unknown authority). Each
 // connection runs on its own thread; requests on one connection are served in turn.
 //
@@ -55,7 +56,8 @@ struct CannedAnswer {
 
 class HttpsRecorder {
  public:
-  HttpsRecorder();
+  // Port 0 lets the system pick a free port; any other port must be free (throws otherwise).
+  explicit HttpsRecorder(int port = 0);
   ~HttpsRecorder();
   HttpsRecorder(const HttpsRecorder&) = delete;
   HttpsRecorder& operator=(const HttpsRecorder&) = delete;
