@@ -73,14 +73,10 @@ std::vector<WindowId> XDisplay::search(const std::string& pattern) const {
   return windows;
 }
 
-std::vector<WindowId> XDisplay::windows_titled(const std::string& title) const {
-  return search(exactly(title));
-}
-
 std::optional<WindowId> XDisplay::wait_for_window(const std::string& title,
                                                   std::chrono::milliseconds timeout) const {
   std::vector<WindowId> found;
-  wait_until([&] { return !(found = windows_titled(title)).empty(); }, timeout);
+  wait_until([&] { return !(found = search(exactly(title))).empty(); }, timeout);
   if (found.empty()) return std::nullopt;
   return found.front();
 }

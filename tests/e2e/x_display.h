@@ -37,8 +37,7 @@ class XDisplay {
   // The environment change that points a program at this display.
   std::string display_variable() const { return "DISPLAY=" + name_; }
 
-  // The visible top-level windows whose title is exactly `title`.
-  std::vector<WindowId> windows_titled(const std::string& title) const;
+  // A visible window whose title is exactly `title`, once there is one.
   std::optional<WindowId> wait_for_window(const std::string& title,
                                           std::chrono::milliseconds timeout) const;
   bool wait_until_closed(const WindowId& window, std::chrono::milliseconds timeout) const;
