@@ -40,7 +40,9 @@ class ToolAgainstRecorder : public testing::Test {
   }
 
   void TearDown() override {
-    EXPECT_TRUE(tool_->running()) << "the program ended early:\n" << tool_->log();
+    if (tool_) {
+      EXPECT_TRUE(tool_->running()) << "the program ended early:\n" << tool_->log();
+    }
     if (HasFailure() && recorder_) {
       int n = 0;
       for (const tts_test::RecordedRequest& request : recorder_->requests()) {
