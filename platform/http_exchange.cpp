@@ -157,7 +157,7 @@ class Options {
   explicit Options(CURL* easy) : easy_(easy) {}
   template <typename T>
   void set(CURLoption option, T value) {
-    if (ok_ && curl_easy_setopt(easy_, option, value) != CURLE_OK) ok_ = false;
+    if (ok_ && curl_library().easy_setopt(easy_, option, value) != CURLE_OK) ok_ = false;
   }
   bool ok() const { return ok_; }
 
@@ -250,11 +250,11 @@ bool configure(CURL* easy, const HttpExchangeRequest& request, Exchange& exchang
 class Attached {
  public:
   Attached(CURLM* multi, CURL* easy)
-      : multi_(multi), easy_(easy), ok_(curl_multi_add_handle(multi, easy) == CURLM_OK) {}
+      : multi_(multi), easy_(easy), ok_(curl_library().multi_add_handle(multi, easy) == CURLM_OK) {}
   Attached(const Attached&) = delete;
   Attached& operator=(const Attached&) = delete;
   ~Attached() {
-    if (ok_) curl_multi_remove_handle(multi_, easy_);
+    if (ok_) curl_library().multi_remove_handle(multi_, easy_);
   }
   bool ok() const { return ok_; }
 
@@ -270,15 +270,15 @@ bool run_transfer(CURLM* multi, CURL* easy, Exchange& exchange) {
   if (!attached.ok()) return false;
   for (;;) {
     int running = 0;
-    if (curl_multi_perform(multi, &running) != CURLM_OK) return false;
+    if (curl_library().multi_perform(multi, &running) != CURLM_OK) return false;
     if (running == 0) break;
     long long left = exchange.milliseconds_left();
     if (left <= 0) return false;
     int wait = static_cast<int>(std::min<long long>(left, 1000));
-    if (curl_multi_poll(multi, nullptr, 0, wait, nullptr) != CURLM_OK) return false;
+    if (curl_library().multi_poll(multi, nullptr, 0, wait, nullptr) != CURLM_OK) return false;
   }
   int queued = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+  while (CURLMsg* message = curl_library().multi_info_read(multi, &queued)) {
     if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
       return message->data.result == CURLE_OK;
     }
@@ -314,7 +314,7 @@ bool perform_http_exchange(const HttpExchangeRequest& request, HttpExchangeRespo
             configure(easy.get(), request, exchange, server_headers, proxy_headers) &&
             run_transfer(multi.get(), easy.get(), exchange);
   long status = 0;
-  if (ok) ok = curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status) == CURLE_OK;
+  if (ok) ok = curl_library().easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status) == CURLE_OK;
   if (!ok || status == 0) {
     response = {};
     return false;
