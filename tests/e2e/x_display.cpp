@@ -45,8 +45,10 @@ std::string exactly(const std::string& title) {
 XDisplay::XDisplay(const std::filesystem::path& log_folder) : log_folder_(log_folder) {
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return;
-  server_ = ChildProcess({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
-                          "1024x768x24"},
+  // No reset when the last client leaves: the test's own short-lived clients (xdotool, xclip)
+  // would otherwise make the server start over while the program under test connects.
+  server_ = ChildProcess({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen",
+                          "0", "1024x768x24"},
                          {.log = log_folder / "xvfb.log", .descriptor_3 = pipe_fds[1]});
   ::close(pipe_fds[1]);
   const std::string number = read_display_number(pipe_fds[0], 30s);
