@@ -36,7 +36,7 @@ class ToolAgainstRecorder : public testing::Test {
     ASSERT_FALSE(display_.name().empty()) << "Xvfb did not start";
     recorder_->set_default_answer(json_answer(R"({"code":0,"data":"https://x.invalid/a.mp3"})"));
     tool_ = std::make_unique<tts_e2e::ToolWindow>(display_, TTS_E2E_PROGRAM, folder_.path());
-    ASSERT_TRUE(tool_->shown()) << tool_->log();
+    ASSERT_TRUE(tool_->shown()) << tool_->log() << "Xvfb running: " << display_.running();
   }
 
   void TearDown() override {

@@ -76,7 +76,7 @@ TEST(ToolAgainstTheService, SynthesisPutsAnAddressIntoTheBoxThatServesMp3) {
       << read_file(log);
 
   tts_e2e::ToolWindow tool(display, TTS_E2E_PROGRAM, folder.path());
-  ASSERT_TRUE(tool.shown()) << tool.log();
+  ASSERT_TRUE(tool.shown()) << tool.log() << "Xvfb running: " << display.running();
   ASSERT_TRUE(tool.press(Control::synthesize));
   const std::optional<std::string> address = tool.address();
   ASSERT_TRUE(address) << tool.log() << read_file(log);

@@ -53,8 +53,15 @@ XDisplay::XDisplay(const std::filesystem::path& log_folder) : log_folder_(log_fo
   ::close(pipe_fds[1]);
   const std::string number = read_display_number(pipe_fds[0], 30s);
   ::close(pipe_fds[0]);
-  if (!number.empty()) name_ = ":" + number;
+  if (number.empty()) return;
+  // The display counts once a client of the test's own has been served on it.
+  const auto serves_a_client = [&] {
+    return run_command({"xdotool", "getdisplaygeometry"}, {"DISPLAY=:" + number}).exit_code == 0;
+  };
+  if (wait_until(serves_a_client, 30s)) name_ = ":" + number;
 }
+
+bool XDisplay::running() { return server_.running(); }
 
 XDisplay::~XDisplay() {
   clipboard_owner_.stop();

@@ -34,6 +34,8 @@ class XDisplay {
 
   // ":<n>", or empty when Xvfb did not come up.
   const std::string& name() const { return name_; }
+  // Whether Xvfb still runs (a program that cannot reach its display asks).
+  bool running();
   // The environment change that points a program at this display.
   std::string display_variable() const { return "DISPLAY=" + name_; }
 
