@@ -69,7 +69,8 @@ void destroy_voice_catalogue() { g_voice_catalogue.reset(); }
 void handle_window_created(QComboBox& voice_list) {
   g_voice_catalogue->parse(VOICE_TABLE_JSON);
   for (int row = 1; row <= OFFERED_VOICES; ++row) {
-    combo_add_item(voice_list, g_voice_catalogue->get_text(concat_text({"[", to_text(row), "].name"})));
+    const Text path = concat_text({"[", to_text(row), "].name"});
+    combo_add_item(voice_list, g_voice_catalogue->get_text(path));
   }
   write_selection(voice_list, INITIAL_SELECTION);
 }
