@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/transcode.h"
+
 namespace platform {
 namespace {
 
@@ -26,31 +28,40 @@ void substitute_every_character(const void*, UConverterFromUnicodeArgs* args, co
   ucnv_cbFromUWriteSub(args, 0, status);
 }
 
+// A converter with the fast path that goes with it.
+struct CodePageConverter {
+  UConverter* converter = nullptr;
+  FastPath fast = FastPath::none;
+};
+
 // ICU converters keep state and are not shareable between threads: one per thread and code page.
-UConverter* converter_for(unsigned code_page) {
+CodePageConverter converter_for(unsigned code_page) {
   thread_local Converter gbk;
   thread_local Converter utf8;
   Converter* slot = nullptr;
   const char* name = nullptr;
+  FastPath fast = FastPath::none;
   switch (code_page) {
     case CP_ANSI:
     case CP_GBK:
       slot = &gbk;
       name = "windows-936";
+      fast = FastPath::code_page_936;
       break;
     case CP_UTF8:
       slot = &utf8;
       name = "UTF-8";
+      fast = FastPath::utf8;
       break;
     default:
-      return nullptr;
+      return {};
   }
   if (!*slot) {
     UErrorCode status = U_ZERO_ERROR;
     slot->reset(ucnv_open(name, &status));
     if (U_FAILURE(status)) {
       slot->reset();
-      return nullptr;
+      return {};
     }
     // Only the code page's own round-trip table is used from UTF-16: the system's best-fit
     // look-alikes (U+00B2 as "2", U+00C0 as the code of "a" with a grave accent, ...) would pass
@@ -62,11 +73,10 @@ UConverter* converter_for(unsigned code_page) {
                           &status);
     if (U_FAILURE(status)) {
       slot->reset();
-      return nullptr;
+      return {};
     }
   }
-  ucnv_reset(slot->get());
-  return slot->get();
+  return {slot->get(), fast};
 }
 
 // Copies the converted units out under the calls' capacity rules.
@@ -79,50 +89,22 @@ int deliver(const String& converted, typename String::value_type* output, int ca
   return needed;
 }
 
-// Runs one whole-buffer ICU conversion into a string of `room` units, sized again exactly when
-// that was too small, and cuts the string to what was written. Empty on failure.
-template <typename String, typename Convert>
-String convert_into(size_t room, Convert convert) {
-  String out(room, typename String::value_type{});
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t n = convert(out.data(), static_cast<int32_t>(out.size()), &status);
-  if (status == U_BUFFER_OVERFLOW_ERROR) {
-    out.assign(static_cast<size_t>(n), typename String::value_type{});
-    status = U_ZERO_ERROR;
-    n = convert(out.data(), static_cast<int32_t>(out.size()), &status);
-  }
-  if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) return {};
-  out.resize(static_cast<size_t>(n));
-  return out;
+std::u16string to_utf16(const CodePageConverter& c, std::string_view source) {
+  if (c.converter == nullptr) return {};
+  return decode_text(c.converter, c.fast, source);
 }
 
-// Every multi-byte character, and every byte that is not one, gives at most one UTF-16 unit per
-// byte it spans, so the source's length is room enough.
-std::u16string to_utf16(UConverter* converter, std::string_view source) {
-  return convert_into<std::u16string>(
-      source.size(), [&](char16_t* out, int32_t room, UErrorCode* status) {
-        return ucnv_toUChars(converter, out, room, source.data(),
-                             static_cast<int32_t>(source.size()), status);
-      });
-}
-
-// A UTF-16 unit needs at most two bytes in code page 936 and three in UTF-8 (a surrogate pair,
-// two units, needs four).
-std::string from_utf16(UConverter* converter, std::u16string_view source) {
-  const size_t bytes_per_unit = static_cast<size_t>(ucnv_getMaxCharSize(converter)) > 2 ? 3 : 2;
-  return convert_into<std::string>(
-      source.size() * bytes_per_unit, [&](char* out, int32_t room, UErrorCode* status) {
-        return ucnv_fromUChars(converter, out, room, source.data(),
-                               static_cast<int32_t>(source.size()), status);
-      });
+std::string from_utf16(const CodePageConverter& c, std::u16string_view source) {
+  if (c.converter == nullptr) return {};
+  return encode_text<std::string>(c.converter, c.fast, source);
 }
 
 }  // namespace
 
 int multi_byte_to_wide_char(unsigned code_page, const char* source, int source_length,
                             char16_t* output, int capacity) {
-  UConverter* converter = converter_for(code_page);
-  if (converter == nullptr || source == nullptr || capacity < 0 || source_length < -1) return 0;
+  const CodePageConverter converter = converter_for(code_page);
+  if (!converter.converter || source == nullptr || capacity < 0 || source_length < -1) return 0;
   const bool with_terminator = source_length == -1;
   const std::string_view text(
       source, with_terminator ? std::strlen(source) : static_cast<size_t>(source_length));
@@ -134,8 +116,8 @@ int multi_byte_to_wide_char(unsigned code_page, const char* source, int source_l
 
 int wide_char_to_multi_byte(unsigned code_page, const char16_t* source, int source_length,
                             char* output, int capacity) {
-  UConverter* converter = converter_for(code_page);
-  if (converter == nullptr || source == nullptr || capacity < 0 || source_length < -1) return 0;
+  const CodePageConverter converter = converter_for(code_page);
+  if (!converter.converter || source == nullptr || capacity < 0 || source_length < -1) return 0;
   const bool with_terminator = source_length == -1;
   const std::u16string_view text =
       with_terminator ? std::u16string_view(source)
@@ -147,15 +129,11 @@ int wide_char_to_multi_byte(unsigned code_page, const char16_t* source, int sour
 }
 
 std::u16string ansi_to_utf16(std::string_view ansi) {
-  UConverter* converter = converter_for(CP_ANSI);
-  if (converter == nullptr) return {};
-  return to_utf16(converter, ansi);
+  return to_utf16(converter_for(CP_ANSI), ansi);
 }
 
 std::string utf16_to_ansi(std::u16string_view wide) {
-  UConverter* converter = converter_for(CP_ANSI);
-  if (converter == nullptr) return {};
-  return from_utf16(converter, wide);
+  return from_utf16(converter_for(CP_ANSI), wide);
 }
 
 }  // namespace platform

@@ -7,19 +7,23 @@
 #include <memory>
 #include <utility>
 
+#include "platform/transcode.h"
+
 namespace platform {
 namespace {
 
 struct Alias {
   std::string_view name;  // lower case
   const char* converter_name;
+  FastPath fast = FastPath::none;
 };
 
 constexpr Alias aliases[] = {
-    {"utf-8", "UTF-8"},
-    {"gbk", "windows-936"},
-    {"gb2312", "windows-936"},  // as on Windows: the name stands for the whole of code page 936
-    {"cp936", "windows-936"},
+    {"utf-8", "UTF-8", FastPath::utf8},
+    {"gbk", "windows-936", FastPath::code_page_936},
+    // As on Windows: the name stands for the whole of code page 936.
+    {"gb2312", "windows-936", FastPath::code_page_936},
+    {"cp936", "windows-936", FastPath::code_page_936},
     {"gb18030", "gb18030"},
     {"big5", "windows-950"},
     {"unicode", "UTF-16LE"},
@@ -61,32 +65,6 @@ Converter open_converter(const char* name) {
 
 constexpr char16_t byte_order_mark = 0xFEFF;
 
-// Output goes through a small buffer and is appended, so no output space is touched (and paid
-// for) before it is written: a multi-megabyte answer would otherwise be cleared first.
-constexpr size_t chunk_units = 8192;
-
-std::u16string decode_all(UConverter* converter, std::span<const std::uint8_t> bytes,
-                          bool at_start) {
-  std::u16string text;
-  text.reserve(bytes.size());  // never more units than bytes in these charsets
-  char16_t chunk[chunk_units];
-  const char* source = reinterpret_cast<const char*>(bytes.data());
-  const char* const end = source + bytes.size();
-  bool mark_possible = at_start;
-  UErrorCode status = U_ZERO_ERROR;
-  do {
-    status = U_ZERO_ERROR;
-    char16_t* target = chunk;
-    ucnv_toUnicode(converter, &target, chunk + chunk_units, &source, end, nullptr, true, &status);
-    const char16_t* first = chunk;
-    if (mark_possible && target > chunk && chunk[0] == byte_order_mark) ++first;
-    mark_possible = false;
-    text.append(first, static_cast<size_t>(target - first));
-  } while (status == U_BUFFER_OVERFLOW_ERROR);
-  if (U_FAILURE(status)) return {};
-  return text;
-}
-
 // Character by character, so that the bytes taken are known exactly.
 StreamCharset::Decoded decode_some(UConverter* converter, std::span<const std::uint8_t> bytes,
                                    size_t max_units, bool at_start) {
@@ -115,7 +93,7 @@ StreamCharset::Decoded decode_some(UConverter* converter, std::span<const std::u
 
 std::optional<StreamCharset> StreamCharset::find(std::string_view name) {
   for (const Alias& alias : aliases) {
-    if (same_letters(name, alias.name)) return StreamCharset(alias.converter_name);
+    if (same_letters(name, alias.name)) return StreamCharset(alias.converter_name, alias.fast);
   }
   return std::nullopt;
 }
@@ -126,28 +104,17 @@ StreamCharset::Decoded StreamCharset::decode(std::span<const std::uint8_t> bytes
   Converter converter = open_converter(converter_name_);
   if (!converter || bytes.empty()) return {};
   if (max_units) return decode_some(converter.get(), bytes, *max_units, at_start);
-  return {decode_all(converter.get(), bytes, at_start), bytes.size()};
+  std::u16string text = decode_text(
+      converter.get(), fast_,
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (at_start && !text.empty() && text.front() == byte_order_mark) text.erase(0, 1);
+  return {std::move(text), bytes.size()};
 }
 
 std::vector<std::uint8_t> StreamCharset::encode(std::u16string_view text) const {
   Converter converter = open_converter(converter_name_);
   if (!converter || text.empty()) return {};
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(static_cast<size_t>(
-      UCNV_GET_MAX_BYTES_FOR_STRING(text.size(), ucnv_getMaxCharSize(converter.get()))));
-  char chunk[chunk_units * 2];
-  const char16_t* source = text.data();
-  UErrorCode status = U_ZERO_ERROR;
-  do {
-    status = U_ZERO_ERROR;
-    char* target = chunk;
-    ucnv_fromUnicode(converter.get(), &target, chunk + sizeof chunk, &source,
-                     text.data() + text.size(), nullptr, true, &status);
-    bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(chunk),
-                 reinterpret_cast<const std::uint8_t*>(target));
-  } while (status == U_BUFFER_OVERFLOW_ERROR);
-  if (U_FAILURE(status)) return {};
-  return bytes;
+  return encode_text<std::vector<std::uint8_t>>(converter.get(), fast_, text);
 }
 
 }  // namespace platform

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/transcode.h"
+
 namespace platform {
 
 class StreamCharset {
@@ -38,8 +40,10 @@ class StreamCharset {
   std::vector<std::uint8_t> encode(std::u16string_view text) const;
 
  private:
-  explicit StreamCharset(const char* converter_name) : converter_name_(converter_name) {}
+  StreamCharset(const char* converter_name, FastPath fast)
+      : converter_name_(converter_name), fast_(fast) {}
   const char* converter_name_;
+  FastPath fast_;
 };
 
 }  // namespace platform

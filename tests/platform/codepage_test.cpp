@@ -259,4 +259,51 @@ TEST(CodePageCalls, WholeStringConveniences) {
   EXPECT_EQ(platform::utf16_to_ansi(u""), "");
 }
 
+std::u16string decode_utf8(std::string_view bytes) {
+  const int size = static_cast<int>(bytes.size());
+  std::u16string out(static_cast<size_t>(
+                         multi_byte_to_wide_char(platform::CP_UTF8, bytes.data(), size, nullptr, 0)),
+                     u'\0');
+  out.resize(static_cast<size_t>(multi_byte_to_wide_char(
+      platform::CP_UTF8, bytes.data(), size, out.data(), static_cast<int>(out.size()))));
+  return out;
+}
+
+template <typename String>
+String repeated(const String& piece, int times) {
+  String out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+// Plain characters take a table-driven path that hands over to the converter at the first one it
+// does not know. A text of many thousand characters must convert exactly as its pieces do,
+// whatever odd piece sits in its middle. (The pieces after an odd one start with a digit, which
+// cannot be the second byte of a code page 936 pair.)
+TEST(CodePageCalls, LongTextsConvertLikeTheirPieces) {
+  const std::string gbk = repeated<std::string>("12345 ab\xD6\xD0xyz\x80\xFF", 1500);
+  for (const std::string odd : {"\x81", "\x81\x7F", "\xA1", ""}) {
+    SCOPED_TRACE(hex_of(odd));
+    EXPECT_EQ(platform::ansi_to_utf16(gbk + odd + gbk),
+              platform::ansi_to_utf16(gbk) + platform::ansi_to_utf16(odd) +
+                  platform::ansi_to_utf16(gbk));
+  }
+
+  const std::u16string wide = repeated<std::u16string>(u"ab\u4E2Dxyz\u20AC 12345\uE000", 1500);
+  for (const std::u16string odd : {u"\u00B2", u"\xD800", u"\U0001F600", u"\u0E01\u00AD"}) {
+    SCOPED_TRACE(hex_of(odd));
+    EXPECT_EQ(platform::utf16_to_ansi(wide + odd + wide),
+              platform::utf16_to_ansi(wide) + platform::utf16_to_ansi(odd) +
+                  platform::utf16_to_ansi(wide));
+  }
+
+  const std::string utf8 =
+      repeated<std::string>("ab\xC3\xA9\xE4\xB8\xADxyz\xF0\x9F\x98\x80 12345", 1500);
+  for (const std::string odd : {"\xFF", "\xE4\xB8", "\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80"}) {
+    SCOPED_TRACE(hex_of(odd));
+    EXPECT_EQ(decode_utf8(utf8 + odd + utf8),
+              decode_utf8(utf8) + decode_utf8(odd) + decode_utf8(utf8));
+  }
+}
+
 }  // namespace
