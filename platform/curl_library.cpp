@@ -34,7 +34,10 @@ std::optional<CurlLibrary> open_library() {
       resolve(handle, "curl_multi_poll", curl.multi_poll) &&
       resolve(handle, "curl_multi_info_read", curl.multi_info_read) &&
       resolve(handle, "curl_slist_append", curl.slist_append) &&
-      resolve(handle, "curl_slist_free_all", curl.slist_free_all);
+      resolve(handle, "curl_slist_free_all", curl.slist_free_all) &&
+      resolve(handle, "curl_share_init", curl.share_init) &&
+      resolve(handle, "curl_share_setopt", curl.share_setopt) &&
+      resolve(handle, "curl_share_cleanup", curl.share_cleanup);
   if (!complete || global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
     dlclose(handle);
     return std::nullopt;

@@ -28,6 +28,9 @@ struct CurlLibrary {
   CURLMsg* (*multi_info_read)(CURLM*, int*);
   curl_slist* (*slist_append)(curl_slist*, const char*);
   void (*slist_free_all)(curl_slist*);
+  CURLSH* (*share_init)();
+  CURLSHcode (*share_setopt)(CURLSH*, CURLSHoption, ...);
+  CURLSHcode (*share_cleanup)(CURLSH*);
 };
 
 // The loaded library, or nullptr when it cannot be loaded or set up (then every later call says

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/curl_handles.h"
+#include "platform/tls_session_cache.h"
 
 namespace platform {
 namespace {
@@ -212,6 +213,7 @@ bool configure(CURL* easy, const HttpExchangeRequest& request, Exchange& exchang
   options.set(CURLOPT_MAXREDIRS, 10L);
   options.set(CURLOPT_SSL_VERIFYPEER, request.verify_peer ? 1L : 0L);
   options.set(CURLOPT_SSL_VERIFYHOST, request.verify_host ? 2L : 0L);
+  if (CURLSH* sessions = tls_session_cache()) options.set(CURLOPT_SHARE, sessions);
   // An empty proxy also keeps libcurl from taking one from the environment.
   options.set(CURLOPT_PROXY, request.proxy.c_str());
   options.set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);

@@ -144,6 +144,25 @@ TEST_F(HttpRequestComponentTest, CertificatesAreVerifiedUnlessTheErrorsAreIgnore
   EXPECT_EQ(get("Status").int32, 200);
 }
 
+// Every request object makes a connection of its own, but a later one to the same server resumes
+// the TLS session of an earlier one, as long as it checks certificates the same way.
+TEST_F(HttpRequestComponentTest, LaterRequestsResumeTheTlsSessionMadeWithTheSameChecks) {
+  for (int i = 0; i < 2; ++i) {
+    request_ = platform::create_object("WinHttp.WinHttpRequest.5.1");
+    ASSERT_TRUE(open("GET", server_.url()) && call("Send"));
+  }
+  const std::vector<tts_test::RecordedRequest> requests = server_.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_FALSE(requests[0].resumed_tls_session);
+  EXPECT_TRUE(requests[1].resumed_tls_session);
+
+  // The session was made without checks: a request that checks must not slip past them on it.
+  request_ = platform::create_object("WinHttp.WinHttpRequest.5.1");
+  ASSERT_TRUE(call("Open", {text(u"GET"), text(wide(server_.url())), Value::make_bool(false)}));
+  EXPECT_FALSE(call("Send"));
+  EXPECT_EQ(server_.requests().size(), 2u);
+}
+
 TEST_F(HttpRequestComponentTest, ResponseHeadersStatusAndText) {
   server_.set_answer("/gbk", {.status = 404,
                               .reason = "Not Found",

@@ -282,6 +282,7 @@ void HttpsRecorder::serve(int fd) {
     std::string buffer;
     RecordedRequest request;
     while (read_request(ssl.get(), buffer, request)) {
+      request.resumed_tls_session = SSL_session_reused(ssl.get()) == 1;
       record(request);
       CannedAnswer answer = answer_for(request.target);
       if (answer.delay_ms > 0 && !wait_while_running(fd, answer.delay_ms)) break;

@@ -31,6 +31,7 @@ struct RecordedRequest {
   std::vector<std::string> header_lines;  // as received, in order, without CR LF
   std::string body;
   std::string raw;  // the request exactly as it arrived: head and body
+  bool resumed_tls_session = false;  // the connection resumed an earlier TLS session
 
   // The value of the first header of that name (any letter case), blanks trimmed; "" if none.
   std::string header(std::string_view name) const;
