@@ -14,10 +14,17 @@ namespace {
 constexpr size_t block_size = 4096;
 constexpr size_t step_room = 8;
 
-bool eight_ascii_bytes(const unsigned char* p) {
+// Widens the next eight bytes at once when all of them are ASCII, the common case in both
+// charsets; false (and nothing done) otherwise.
+bool widen_eight_ascii(const unsigned char*& p, const unsigned char* end, char16_t*& w) {
   std::uint64_t word;
+  if (end - p < 8) return false;
   std::memcpy(&word, p, sizeof word);
-  return (word & 0x8080808080808080u) == 0;
+  if ((word & 0x8080808080808080u) != 0) return false;
+  for (int i = 0; i < 8; ++i) w[i] = p[i];
+  p += 8;
+  w += 8;
+  return true;
 }
 
 bool four_ascii_units(const char16_t* p) {
@@ -53,12 +60,7 @@ size_t decode_code_page_936(std::string_view bytes, std::u16string& out) {
   const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
   return run_blocks(begin, begin + bytes.size(), out,
                     [&](const unsigned char*& p, const unsigned char* end, char16_t*& w) {
-                      if (end - p >= 8 && eight_ascii_bytes(p)) {
-                        for (int i = 0; i < 8; ++i) w[i] = p[i];
-                        p += 8;
-                        w += 8;
-                        return true;
-                      }
+                      if (widen_eight_ascii(p, end, w)) return true;
                       const unsigned byte = *p;
                       char16_t c = table.single_to_unicode[byte];
                       size_t length = 1;
@@ -81,12 +83,7 @@ size_t decode_utf8(std::string_view bytes, std::u16string& out) {
   const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
   return run_blocks(begin, begin + bytes.size(), out,
                     [](const unsigned char*& p, const unsigned char* end, char16_t*& w) {
-                      if (end - p >= 8 && eight_ascii_bytes(p)) {
-                        for (int i = 0; i < 8; ++i) w[i] = p[i];
-                        p += 8;
-                        w += 8;
-                        return true;
-                      }
+                      if (widen_eight_ascii(p, end, w)) return true;
                       const unsigned lead = p[0];
                       const ptrdiff_t left = end - p;
                       if (lead < 0x80) {
