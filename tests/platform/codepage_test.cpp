@@ -158,6 +158,36 @@ TEST_F(Cp936Table, EveryUnitEncodesLikeTheReferenceRoundTripTable) {
   EXPECT_LT(best_fit, 1000) << "the reference lost its round-trip table";
 }
 
+// Where two long results part, for a readable failure; npos when they are equal.
+template <typename String>
+size_t first_difference(const String& got, const String& want) {
+  if (got == want) return String::npos;
+  size_t i = 0;
+  while (i < got.size() && i < want.size() && got[i] == want[i]) ++i;
+  return i;
+}
+
+// Long texts take the table-driven path: the whole table again, as one text each way.
+TEST_F(Cp936Table, TheWholeTableAsOneLongTextEachWay) {
+  std::string codes;
+  std::u16string units;
+  for (const auto& [bytes, unit] : reference().decoded) {
+    codes += bytes;
+    units += unit;
+  }
+  EXPECT_EQ(first_difference(platform::ansi_to_utf16(codes), units), std::u16string::npos);
+
+  std::u16string all_units;
+  std::string want;
+  for (const auto& [unit, bytes] : reference().encoded) {
+    const auto back = reference().decoded.find(bytes);
+    const bool round_trip = back != reference().decoded.end() && back->second == unit;
+    all_units += unit;
+    want += round_trip ? bytes : "?";
+  }
+  EXPECT_EQ(first_difference(platform::utf16_to_ansi(all_units), want), std::string::npos);
+}
+
 TEST(Cp936, LandmarksOfTheWindowsTable) {
   struct Case {
     std::string bytes;
