@@ -7,13 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/transcode.h"
+
 namespace platform {
 namespace {
-
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
 // Marks every byte sequence the converter cannot read with U+FFFF, which code page 936 never
 // maps to, so that the sequence shows in the output at its own offset.

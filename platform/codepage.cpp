@@ -12,11 +12,6 @@
 namespace platform {
 namespace {
 
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
 // ICU's own substitution silently drops default-ignorable characters (soft hyphen, zero-width
 // space, ...) that the target cannot hold; the system calls put the default character in their
 // place like for any other character, so every unconvertible character or lone surrogate gets the

@@ -45,11 +45,6 @@ bool same_letters(std::string_view name, std::string_view lower) {
   return true;
 }
 
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
 // A fresh converter per call: converters carry state and a stream may be used from any thread.
 // Best-fit mappings are off, so a character the charset lacks becomes the substitute rather than
 // a look-alike.

@@ -9,6 +9,11 @@
 namespace platform {
 namespace {
 
+// Shorter texts go straight to the converter: the fast path's tables take a few milliseconds to
+// build, which pays off only over long texts, and the program's captions and short answers should
+// not make it wait for them at start-up.
+constexpr size_t fast_path_minimum = 4096;
+
 // Output is written into a small block and appended from there, so no output space is cleared
 // (and paid for) before it is written. Each step of a loop writes at most `step_room` units.
 constexpr size_t block_size = 4096;
@@ -185,6 +190,7 @@ std::u16string decode_text(UConverter* converter, FastPath fast, std::string_vie
   std::u16string text;
   text.reserve(bytes.size());  // no charset here gives more UTF-16 units than it took bytes
   size_t taken = 0;
+  if (bytes.size() < fast_path_minimum) fast = FastPath::none;
   if (fast == FastPath::code_page_936) taken = decode_code_page_936(bytes, text);
   if (fast == FastPath::utf8) taken = decode_utf8(bytes, text);
   if (taken == bytes.size()) return text;
@@ -200,6 +206,7 @@ Bytes encode_text(UConverter* converter, FastPath fast, std::u16string_view text
   bytes.reserve(static_cast<size_t>(
       UCNV_GET_MAX_BYTES_FOR_STRING(text.size(), ucnv_getMaxCharSize(converter))));
   size_t taken = 0;
+  if (text.size() < fast_path_minimum) fast = FastPath::none;
   if (fast == FastPath::code_page_936) taken = encode_code_page_936(text, bytes);
   if (taken == text.size()) return bytes;
   const char16_t* rest = text.data() + taken;

@@ -12,10 +12,17 @@
 
 #include <unicode/ucnv.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+struct ConverterCloser {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+// An ICU converter and its one owner.
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
 enum class FastPath { none, code_page_936, utf8 };
 
