@@ -5,6 +5,8 @@
 #include <unicode/ucnv_err.h>
 
 #include <memory>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/transcode.h"
@@ -56,83 +58,105 @@ Converted to_unicode(UConverter* converter, const std::vector<char>& bytes) {
   return out;
 }
 
-// A byte on its own: one character, or not held (lead bytes report a truncated sequence).
-void read_single_bytes(UConverter* converter, CodePage936Table& table) {
-  for (unsigned byte = 0; byte < 256; ++byte) {
-    const Converted c = to_unicode(converter, {static_cast<char>(byte)});
-    table.single_to_unicode[byte] =
-        c.units.size() == 1 ? static_cast<char16_t>(c.units[0]) : CodePage936Table::not_held;
-  }
-}
+// The part of the code page a lookup needs next, read under one lock with one converter; null
+// when ICU cannot open the code page (then every entry says not held).
+struct Reader {
+  std::mutex lock;
+  Converter converter = open_code_page_936();
+};
 
-// Every pair of one lead byte in a row. A pair is held when it gave exactly one unit from both of
-// its bytes; a lead byte that stops short of its trail byte leaves the trail byte to be read on
-// its own, at an odd offset, which no pair starts at.
-void read_pairs(UConverter* converter, CodePage936Table& table) {
-  table.pairs_to_unicode.fill(CodePage936Table::not_held);
-  std::vector<char> row(512);
-  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-    for (unsigned trail = 0; trail < 256; ++trail) {
-      row[2 * trail] = static_cast<char>(lead);
-      row[2 * trail + 1] = static_cast<char>(trail);
-    }
-    const Converted c = to_unicode(converter, row);
-    for (size_t i = 0; i < c.units.size(); ++i) {
-      const int32_t offset = c.offsets[i];
-      const int32_t next = i + 1 < c.units.size() ? c.offsets[i + 1] : 512;
-      if (offset % 2 != 0 || next != offset + 2) continue;
-      table.pairs_to_unicode[(lead - 0x81) * 256 + static_cast<unsigned>(offset / 2)] =
-          static_cast<char16_t>(c.units[i]);
-    }
-  }
-}
-
-// Every unit but the surrogates in one text; the units the converter skips are not held.
-void read_from_unicode(UConverter* converter, CodePage936Table& table) {
-  std::vector<UChar> units;
-  for (unsigned u = 1; u < 0x10000; ++u) {
-    if (u < 0xD800 || u > 0xDFFF) units.push_back(static_cast<UChar>(u));
-  }
-  std::vector<char> bytes(units.size() * 2);
-  std::vector<int32_t> offsets(bytes.size());
-  ucnv_resetFromUnicode(converter);
-  char* target = bytes.data();
-  const UChar* source = units.data();
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
-                   units.data() + units.size(), offsets.data(), true, &status);
-  if (U_FAILURE(status)) return;
-  const size_t n = static_cast<size_t>(target - bytes.data());
-  for (size_t i = 0; i < n;) {
-    size_t length = 1;
-    while (i + length < n && offsets[i + length] == offsets[i]) ++length;
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
-    const UChar unit = units[static_cast<size_t>(offsets[i])];
-    if (length == 1) table.from_unicode[unit] = byte(0);
-    if (length == 2) table.from_unicode[unit] = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
-    i += length;
-  }
-}
-
-// Without a converter every entry stays not held and every text takes the converter's path,
-// which then fails the same way.
-std::unique_ptr<CodePage936Table> build() {
-  auto table = std::make_unique<CodePage936Table>();
-  table->single_to_unicode.fill(CodePage936Table::not_held);
-  table->pairs_to_unicode.fill(CodePage936Table::not_held);
-  const Converter converter = open_code_page_936();
-  if (!converter) return table;
-  read_single_bytes(converter.get(), *table);
-  read_pairs(converter.get(), *table);
-  read_from_unicode(converter.get(), *table);
-  return table;
+Reader& reader() {
+  static Reader instance;
+  return instance;
 }
 
 }  // namespace
 
-const CodePage936Table& code_page_936_table() {
-  static const std::unique_ptr<CodePage936Table> table = build();
-  return *table;
+// A byte on its own: one character, or not held (lead bytes report a truncated sequence).
+void CodePage936Table::fill_singles() {
+  Reader& r = reader();
+  const std::lock_guard<std::mutex> hold(r.lock);
+  if (std::exchange(singles_read_, true)) return;
+  for (unsigned byte = 0x80; byte < 0x100; ++byte) {
+    char16_t entry = not_held;
+    if (r.converter) {
+      const Converted c = to_unicode(r.converter.get(), {static_cast<char>(byte)});
+      if (c.units.size() == 1) entry = static_cast<char16_t>(c.units[0]);
+    }
+    singles_[byte & 0x7F].store(entry, std::memory_order_relaxed);
+  }
+}
+
+// Every pair of the lead byte in a row. A pair is held when it gave exactly one unit from both of
+// its bytes; a lead byte that stops short of its trail byte leaves the trail byte to be read on
+// its own, at an odd offset, which no pair starts at.
+void CodePage936Table::fill_row(unsigned lead) {
+  Reader& r = reader();
+  const std::lock_guard<std::mutex> hold(r.lock);
+  if (std::exchange(rows_read_[lead - 0x81], true)) return;
+  std::array<char16_t, 256> entries;
+  entries.fill(not_held);
+  if (r.converter) {
+    std::vector<char> pairs(512);
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      pairs[2 * trail] = static_cast<char>(lead);
+      pairs[2 * trail + 1] = static_cast<char>(trail);
+    }
+    const Converted c = to_unicode(r.converter.get(), pairs);
+    for (size_t i = 0; i < c.units.size(); ++i) {
+      const int32_t offset = c.offsets[i];
+      const int32_t next = i + 1 < c.units.size() ? c.offsets[i + 1] : 512;
+      if (offset % 2 != 0 || next != offset + 2) continue;
+      entries[static_cast<size_t>(offset / 2)] = static_cast<char16_t>(c.units[i]);
+    }
+  }
+  for (size_t i = 0; i < entries.size(); ++i) {
+    rows_[lead - 0x81][i].store(entries[i], std::memory_order_relaxed);
+  }
+}
+
+// The page's units, but U+0000 and the surrogates, in one text; those the converter skips are not
+// held.
+void CodePage936Table::fill_page(unsigned high_byte) {
+  Reader& r = reader();
+  const std::lock_guard<std::mutex> hold(r.lock);
+  if (std::exchange(pages_read_[high_byte], true)) return;
+  std::array<std::uint16_t, 256> entries;
+  entries.fill(not_encodable);
+  if (high_byte == 0) entries[0] = 0;  // U+0000 is byte 0
+  const bool surrogates = high_byte >= 0xD8 && high_byte <= 0xDF;
+  if (r.converter && !surrogates) {
+    std::vector<UChar> units;
+    for (unsigned low = high_byte == 0 ? 1 : 0; low < 256; ++low) {
+      units.push_back(static_cast<UChar>(high_byte << 8 | low));
+    }
+    std::vector<char> bytes(units.size() * 2);
+    std::vector<int32_t> offsets(bytes.size());
+    ucnv_resetFromUnicode(r.converter.get());
+    char* target = bytes.data();
+    const UChar* source = units.data();
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_fromUnicode(r.converter.get(), &target, bytes.data() + bytes.size(), &source,
+                     units.data() + units.size(), offsets.data(), true, &status);
+    const size_t n = U_SUCCESS(status) ? static_cast<size_t>(target - bytes.data()) : 0;
+    for (size_t i = 0; i < n;) {
+      size_t length = 1;
+      while (i + length < n && offsets[i + length] == offsets[i]) ++length;
+      const auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
+      const UChar unit = units[static_cast<size_t>(offsets[i])];
+      if (length == 1) entries[unit & 0xFF] = byte(0);
+      if (length == 2) entries[unit & 0xFF] = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
+      i += length;
+    }
+  }
+  for (size_t i = 0; i < entries.size(); ++i) {
+    pages_[high_byte][i].store(entries[i], std::memory_order_relaxed);
+  }
+}
+
+CodePage936Table& code_page_936_table() {
+  static CodePage936Table table;
+  return table;
 }
 
 }  // namespace platform

@@ -9,11 +9,6 @@
 namespace platform {
 namespace {
 
-// Shorter texts go straight to the converter: the fast path's tables take a few milliseconds to
-// build, which pays off only over long texts, and the program's captions and short answers should
-// not make it wait for them at start-up.
-constexpr size_t fast_path_minimum = 4096;
-
 // Output is written into a small block and appended from there, so no output space is cleared
 // (and paid for) before it is written. Each step of a loop writes at most `step_room` units.
 constexpr size_t block_size = 4096;
@@ -21,7 +16,8 @@ constexpr size_t step_room = 8;
 
 // Widens the next eight bytes at once when all of them are ASCII, the common case in both
 // charsets; false (and nothing done) otherwise.
-bool widen_eight_ascii(const unsigned char*& p, const unsigned char* end, char16_t*& w) {
+[[gnu::always_inline]] inline bool widen_eight_ascii(const unsigned char*& p, const unsigned char* end,
+                                                  char16_t*& w) {
   std::uint64_t word;
   if (end - p < 8) return false;
   std::memcpy(&word, p, sizeof word);
@@ -61,17 +57,17 @@ size_t run_blocks(const Source* begin, const Source* end, Out& out, Step step) {
 }
 
 size_t decode_code_page_936(std::string_view bytes, std::u16string& out) {
-  const CodePage936Table& table = code_page_936_table();
+  CodePage936Table& table = code_page_936_table();
   const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
   return run_blocks(begin, begin + bytes.size(), out,
                     [&](const unsigned char*& p, const unsigned char* end, char16_t*& w) {
                       if (widen_eight_ascii(p, end, w)) return true;
                       const unsigned byte = *p;
-                      char16_t c = table.single_to_unicode[byte];
+                      char16_t c = byte < 0x80 ? static_cast<char16_t>(byte) : table.single(byte);
                       size_t length = 1;
                       if (c == CodePage936Table::not_held && byte >= 0x81 && byte <= 0xFE &&
                           end - p >= 2) {
-                        c = table.pair_to_unicode(byte, p[1]);
+                        c = table.pair(byte, p[1]);
                         length = 2;
                       }
                       if (c == CodePage936Table::not_held) return false;
@@ -132,7 +128,7 @@ size_t decode_utf8(std::string_view bytes, std::u16string& out) {
 template <typename Bytes>
 size_t encode_code_page_936(std::u16string_view text, Bytes& out) {
   using Byte = typename Bytes::value_type;
-  const CodePage936Table& table = code_page_936_table();
+  CodePage936Table& table = code_page_936_table();
   return run_blocks(text.data(), text.data() + text.size(), out,
                     [&](const char16_t*& p, const char16_t* end, Byte*& w) {
                       if (end - p >= 4 && four_ascii_units(p)) {
@@ -142,8 +138,8 @@ size_t encode_code_page_936(std::u16string_view text, Bytes& out) {
                         return true;
                       }
                       const char16_t unit = *p;
-                      const std::uint16_t code = unit < 0x80 ? unit : table.from_unicode[unit];
-                      if (code == 0 && unit != 0) return false;
+                      const std::uint16_t code = unit < 0x80 ? unit : table.from_unicode(unit);
+                      if (code == CodePage936Table::not_encodable) return false;
                       if (code < 0x100) {
                         *w++ = static_cast<Byte>(code);
                       } else {
@@ -190,7 +186,6 @@ std::u16string decode_text(UConverter* converter, FastPath fast, std::string_vie
   std::u16string text;
   text.reserve(bytes.size());  // no charset here gives more UTF-16 units than it took bytes
   size_t taken = 0;
-  if (bytes.size() < fast_path_minimum) fast = FastPath::none;
   if (fast == FastPath::code_page_936) taken = decode_code_page_936(bytes, text);
   if (fast == FastPath::utf8) taken = decode_utf8(bytes, text);
   if (taken == bytes.size()) return text;
@@ -206,7 +201,6 @@ Bytes encode_text(UConverter* converter, FastPath fast, std::u16string_view text
   bytes.reserve(static_cast<size_t>(
       UCNV_GET_MAX_BYTES_FOR_STRING(text.size(), ucnv_getMaxCharSize(converter))));
   size_t taken = 0;
-  if (text.size() < fast_path_minimum) fast = FastPath::none;
   if (fast == FastPath::code_page_936) taken = encode_code_page_936(text, bytes);
   if (taken == text.size()) return bytes;
   const char16_t* rest = text.data() + taken;

@@ -1,6 +1,8 @@
 #include "runtime/automation.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -113,6 +115,20 @@ std::optional<Value> invoke(const AutomationObject& obj, std::string_view name, 
   }
 }
 
+// The text before the first zero unit, or all of it. Answers can run to megabytes, so four units
+// are tested at once: a lane of the word is zero exactly when the lane's top bit survives
+// (lane - 1) & ~lane.
+std::u16string_view up_to_first_zero(std::u16string_view wide) {
+  size_t i = 0;
+  for (; i + 4 <= wide.size(); i += 4) {
+    std::uint64_t word;
+    std::memcpy(&word, wide.data() + i, sizeof word);
+    if (((word - 0x0001000100010001u) & ~word & 0x8000800080008000u) != 0) break;
+  }
+  while (i < wide.size() && wide[i] != u'\0') ++i;
+  return wide.substr(0, i);
+}
+
 // Up to the first zero character; characters the ANSI code page lacks come back as "?".
 Text to_ansi(const std::optional<Value>& result) {
   if (!result) return {};
@@ -122,7 +138,7 @@ Text to_ansi(const std::optional<Value>& result) {
     if (!converted) return {};
   }
   const std::u16string_view wide = converted ? converted->string : result->string;
-  return platform::utf16_to_ansi(wide.substr(0, wide.find(u'\0')));
+  return platform::utf16_to_ansi(up_to_first_zero(wide));
 }
 
 double to_number(const std::optional<Value>& result) {

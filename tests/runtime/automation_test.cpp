@@ -211,6 +211,8 @@ TEST_F(AutomationTest, ResultsConvertToTheAskedKind) {
       {Value::make_string(u"True"), "True", 0, true},
       // Thai is not in the code page; the text ends at a zero character.
       {Value::make_string(std::u16string(u"a\u0E01b\0c", 5)), "a?b", 0, false},
+      {Value::make_string(std::u16string(u"abcdefghi\0\u4E2D", 11)), "abcdefghi", 0, false},
+      {Value::make_string(u"abcdefgh\u4E2D"), "abcdefgh中", 0, false},
       {bytes, "", 0, false},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
