@@ -16,8 +16,8 @@ constexpr size_t step_room = 8;
 
 // Widens the next eight bytes at once when all of them are ASCII, the common case in both
 // charsets; false (and nothing done) otherwise.
-[[gnu::always_inline]] inline bool widen_eight_ascii(const unsigned char*& p, const unsigned char* end,
-                                                  char16_t*& w) {
+[[gnu::always_inline]] inline bool widen_eight_ascii(const unsigned char*& p,
+                                                  const unsigned char* end, char16_t*& w) {
   std::uint64_t word;
   if (end - p < 8) return false;
   std::memcpy(&word, p, sizeof word);

@@ -291,11 +291,10 @@ TEST(CodePageCalls, WholeStringConveniences) {
 
 std::u16string decode_utf8(std::string_view bytes) {
   const int size = static_cast<int>(bytes.size());
-  std::u16string out(static_cast<size_t>(
-                         multi_byte_to_wide_char(platform::CP_UTF8, bytes.data(), size, nullptr, 0)),
-                     u'\0');
-  out.resize(static_cast<size_t>(multi_byte_to_wide_char(
-      platform::CP_UTF8, bytes.data(), size, out.data(), static_cast<int>(out.size()))));
+  const int needed = multi_byte_to_wide_char(platform::CP_UTF8, bytes.data(), size, nullptr, 0);
+  std::u16string out(static_cast<size_t>(needed), u'\0');
+  out.resize(static_cast<size_t>(
+      multi_byte_to_wide_char(platform::CP_UTF8, bytes.data(), size, out.data(), needed)));
   return out;
 }
 
@@ -329,7 +328,8 @@ TEST(CodePageCalls, LongTextsConvertLikeTheirPieces) {
 
   const std::string utf8 =
       repeated<std::string>("ab\xC3\xA9\xE4\xB8\xADxyz\xF0\x9F\x98\x80 12345", 1500);
-  for (const std::string odd : {"\xFF", "\xE4\xB8", "\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80"}) {
+  for (const std::string odd :
+       {"\xFF", "\xE4\xB8", "\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80"}) {
     SCOPED_TRACE(hex_of(odd));
     EXPECT_EQ(decode_utf8(utf8 + odd + utf8),
               decode_utf8(utf8) + decode_utf8(odd) + decode_utf8(utf8));
