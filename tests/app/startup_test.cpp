@@ -11,6 +11,7 @@
 
 #include "app/exit_routines.h"
 #include "runtime/fatal_error.h"
+#include "tests/support/display_environment.h"
 
 namespace {
 
@@ -47,9 +48,7 @@ TEST(StartUp, WithoutADisplayTheWindowCannotBeCreatedAndTheProgramEndsFatally) {
     SCOPED_TRACE(e.name);
     EXPECT_EXIT(
         {
-          unsetenv("WAYLAND_DISPLAY");
-          e.platform ? setenv("QT_QPA_PLATFORM", e.platform, 1) : unsetenv("QT_QPA_PLATFORM");
-          e.display ? setenv("DISPLAY", e.display, 1) : unsetenv("DISPLAY");
+          use_display_environment(e.platform, e.display);
           run_program();
         },
         ExitedWithCode(FATAL_EXIT_CODE), AllOf(HasSubstr(fatal_text), EndsWith(" 列\r\n")));

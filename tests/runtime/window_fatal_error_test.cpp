@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/fatal_error.h"
+#include "tests/support/display_environment.h"
 
 namespace {
 
@@ -67,9 +68,7 @@ TEST(FatalError, WithoutADisplayWritesTheWholeBoxTextToStandardErrorAndExitsWith
     SCOPED_TRACE(e.name);
     EXPECT_EXIT(
         {
-          unsetenv("WAYLAND_DISPLAY");
-          e.platform ? setenv("QT_QPA_PLATFORM", e.platform, 1) : unsetenv("QT_QPA_PLATFORM");
-          e.display ? setenv("DISPLAY", e.display, 1) : unsetenv("DISPLAY");
+          use_display_environment(e.platform, e.display);
           fatal_error(4, "数组成员引用下标必须大于等于1", where);
         },
         ExitedWithCode(FATAL_EXIT_CODE),
